@@ -1,0 +1,11 @@
+# One imported target for the platform's ODBC: odbc32 on Windows, unixODBC elsewhere.
+add_library(vantrok_odbc INTERFACE)
+add_library(vantrok::odbc ALIAS vantrok_odbc)
+if(WIN32)
+  target_link_libraries(vantrok_odbc INTERFACE odbc32)
+else()
+  find_path(ODBC_INCLUDE_DIR sql.h REQUIRED)
+  find_library(ODBC_LIBRARY NAMES odbc REQUIRED)
+  target_include_directories(vantrok_odbc INTERFACE ${ODBC_INCLUDE_DIR})
+  target_link_libraries(vantrok_odbc INTERFACE ${ODBC_LIBRARY})
+endif()

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "db/OdbcHandle.h"
+#include "db/ResultSet.h"
+
+namespace vantrok::db {
+
+// One ODBC connection, opened by a connection text exactly as given.
+// The time-outs are those the program relies on without setting its own:
+// 15 s to log in, 30 s per command.
+class Connection {
+public:
+    static constexpr SQLULEN loginTimeoutSeconds = 15;
+    static constexpr SQLULEN commandTimeoutSeconds = 30;
+
+    Connection() = default;
+    Connection(Connection&&) noexcept = default;
+    Connection& operator=(Connection&&) noexcept = default;
+
+    // Opens with SQLDriverConnect, no prompt. An open connection is closed
+    // first, so a reopen always starts from fresh handles. Throws DatabaseError.
+    void open(const std::string& connectionText);
+    // Disconnects and frees the handles; never throws.
+    void close() noexcept;
+    bool isOpen() const noexcept { return static_cast<bool>(dbc_); }
+    // The text the connection was last opened with (empty before any open).
+    const std::string& connectionText() const noexcept { return connectionText_; }
+
+    // Executes a SQL text and yields its forward-only result set (one without
+    // columns when the statement returns none). Throws DatabaseError.
+    ResultSet execute(const std::string& sql);
+
+    // For StoredProcedure: a fresh statement handle with the command time-out set.
+    OdbcHandle newStatement();
+    SQLHDBC handle() const noexcept { return dbc_.get(); }
+
+private:
+    std::string connectionText_;
+    OdbcHandle env_;
+    OdbcHandle dbc_;
+};
+
+}  // namespace vantrok::db

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/OdbcHandle.h"
+#include "db/Value.h"
+
+namespace vantrok::db {
+
+struct ColumnInfo {
+    std::string name;        // as the server names it; may be empty
+    SQLSMALLINT sqlType = 0; // SQL_INTEGER, SQL_DECIMAL, SQL_TYPE_TIMESTAMP, SQL_VARCHAR, ...
+    SQLULEN size = 0;
+    SQLSMALLINT decimalDigits = 0;
+};
+
+// A forward-only result set. The current row is fetched whole and buffered,
+// so its columns can be read by name or index any number of times, in any order.
+// eof() and bof() are both true for a set without rows; after the last
+// moveNext() eof() is true. The statement handle is freed with the object.
+class ResultSet {
+public:
+    ResultSet() = default;  // a closed set: no columns, eof and bof
+    ResultSet(OdbcHandle statement, std::string context);
+    ResultSet(ResultSet&&) noexcept = default;
+    ResultSet& operator=(ResultSet&&) noexcept = default;
+
+    bool eof() const noexcept { return eof_; }
+    bool bof() const noexcept { return bof_; }
+
+    std::size_t columnCount() const noexcept { return columns_.size(); }
+    const ColumnInfo& column(std::size_t index) const;
+
+    // Current row's value; the name compares case-insensitively. Throws
+    // DatabaseError (no current row, unknown name, index out of range).
+    const Value& field(std::string_view name) const;
+    const Value& field(std::size_t index) const;
+
+    // Fetches the next row. Throws DatabaseError (also when already at the end).
+    void moveNext();
+
+private:
+    void fetch();
+
+    OdbcHandle statement_;
+    std::string context_;
+    std::vector<ColumnInfo> columns_;
+    std::vector<Value> row_;
+    bool eof_ = true;
+    bool bof_ = true;
+};
+
+}  // namespace vantrok::db
