@@ -17,22 +17,25 @@ public:
 
     Connection() = default;
     Connection(Connection&&) noexcept = default;
-    Connection& operator=(Connection&&) noexcept = default;
+    // Closes this connection before taking over the other's handles.
+    Connection& operator=(Connection&& other) noexcept;
 
     // Opens with SQLDriverConnect, no prompt. An open connection is closed
-    // first, so a reopen always starts from fresh handles. Throws DatabaseError.
+    // first, so a reopen always starts from fresh handles. The text is kept
+    // even when the attempt fails, for a later retry. Throws DatabaseError.
     void open(const std::string& connectionText);
     // Disconnects and frees the handles; never throws.
     void close() noexcept;
     bool isOpen() const noexcept { return static_cast<bool>(dbc_); }
-    // The text the connection was last opened with (empty before any open).
+    // The text of the last open attempt (empty before any).
     const std::string& connectionText() const noexcept { return connectionText_; }
 
     // Executes a SQL text and yields its forward-only result set (one without
     // columns when the statement returns none). Throws DatabaseError.
     ResultSet execute(const std::string& sql);
 
-    // For StoredProcedure: a fresh statement handle with the command time-out set.
+    // For StoredProcedure: a fresh statement handle with the command time-out
+    // set. Throws DatabaseError (08003 when the connection is not open).
     OdbcHandle newStatement();
     SQLHDBC handle() const noexcept { return dbc_.get(); }
 

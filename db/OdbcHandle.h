@@ -9,6 +9,9 @@
 
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "db/DatabaseError.h"
 
 namespace vantrok::db {
 
@@ -33,6 +36,9 @@ private:
     SQLSMALLINT type_ = 0;
     SQLHANDLE handle_ = SQL_NULL_HANDLE;
 };
+
+// Every diagnostic record the handle holds, in order (none for a null handle).
+std::vector<Diagnostic> diagnostics(SQLSMALLINT type, SQLHANDLE handle);
 
 // Throws DatabaseError with every diagnostic record of the handle when rc is an
 // error (SQL_ERROR, SQL_INVALID_HANDLE); returns rc otherwise.

@@ -1,0 +1,171 @@
+#include "db/ResultSet.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "db/CaseInsensitive.h"
+
+namespace vantrok::db {
+namespace {
+
+ColumnInfo describeColumn(SQLHSTMT statement, SQLUSMALLINT number, const std::string& context) {
+    ColumnInfo info;
+    std::string name(256, '\0');
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT nullable = 0;
+    auto describe = [&] {
+        return check(SQLDescribeCol(statement, number, reinterpret_cast<SQLCHAR*>(name.data()),
+                                    static_cast<SQLSMALLINT>(name.size()), &nameLength, &info.sqlType, &info.size,
+                                    &info.decimalDigits, &nullable),
+                     SQL_HANDLE_STMT, statement, context);
+    };
+    describe();
+    if (nameLength >= static_cast<SQLSMALLINT>(name.size())) {
+        name.assign(static_cast<std::size_t>(nameLength) + 1, '\0');
+        describe();
+    }
+    name.resize(nameLength < 0 ? 0 : std::min(static_cast<std::size_t>(nameLength), name.size() - 1));
+    info.name = std::move(name);
+    return info;
+}
+
+// Reads a character value whole, in as many pieces as the driver needs.
+Value readText(SQLHSTMT statement, SQLUSMALLINT number, const std::string& context) {
+    std::string text;
+    char chunk[4096];
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = check(SQLGetData(statement, number, SQL_C_CHAR, chunk, sizeof chunk, &indicator),
+                             SQL_HANDLE_STMT, statement, context);
+        if (rc == SQL_NO_DATA) break;
+        if (indicator == SQL_NULL_DATA) return Null{};
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof chunk);
+        text.append(chunk, truncated ? sizeof chunk - 1 : static_cast<std::size_t>(indicator));
+        if (!truncated) break;
+    }
+    return text;
+}
+
+template <typename T>
+bool readFixed(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT cType, T& target, const std::string& context) {
+    SQLLEN indicator = 0;
+    check(SQLGetData(statement, number, cType, &target, sizeof target, &indicator), SQL_HANDLE_STMT, statement,
+          context);
+    return indicator != SQL_NULL_DATA;
+}
+
+Value readValue(SQLHSTMT statement, SQLUSMALLINT number, const ColumnInfo& column, const std::string& context) {
+    switch (column.sqlType) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT: {
+        SQLBIGINT v = 0;
+        if (!readFixed(statement, number, SQL_C_SBIGINT, v, context)) return Null{};
+        return static_cast<std::int64_t>(v);
+    }
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
+        SQLDOUBLE v = 0;
+        if (!readFixed(statement, number, SQL_C_DOUBLE, v, context)) return Null{};
+        return static_cast<double>(v);
+    }
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_DATE:
+    case SQL_TIME:
+    case SQL_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT v{};
+        if (!readFixed(statement, number, SQL_C_TYPE_TIMESTAMP, v, context)) return Null{};
+        return DateTime{v.year, v.month, v.day, v.hour, v.minute, v.second, static_cast<int>(v.fraction)};
+    }
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: {
+        // Through the driver's text, never a binary number, so every digit stays.
+        Value text = readText(statement, number, context);
+        if (isNull(text)) return text;
+        const auto& digits = std::get<std::string>(text);
+        try {
+            return Decimal::parse(digits);
+        } catch (const std::invalid_argument&) {
+            throw DatabaseError(context, {{"22018", 0,
+                                           "column " + column.name + " holds '" + digits + "', not a decimal number"}});
+        }
+    }
+    default:
+        return readText(statement, number, context);
+    }
+}
+
+}  // namespace
+
+ResultSet::ResultSet(OdbcHandle statement, std::string context)
+    : statement_(std::move(statement)), context_(std::move(context)) {
+    SQLHSTMT stmt = statement_.get();
+    SQLSMALLINT count = 0;
+    check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt, context_);
+    if (count == 0) {
+        // No rows to offer. Later results are still read, so the whole batch
+        // runs and an error it raises after its first count is not lost.
+        SQLRETURN rc;
+        while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context_);
+        statement_.reset();
+        return;
+    }
+    columns_.reserve(static_cast<std::size_t>(count));
+    for (SQLSMALLINT i = 1; i <= count; ++i) {
+        columns_.push_back(describeColumn(stmt, static_cast<SQLUSMALLINT>(i), context_));
+    }
+    fetch();
+    bof_ = eof_;
+}
+
+const ColumnInfo& ResultSet::column(std::size_t index) const {
+    if (index >= columns_.size()) {
+        throw DatabaseError(context_, {{"07009", 0, "no column " + std::to_string(index)}});
+    }
+    return columns_[index];
+}
+
+const Value& ResultSet::field(std::string_view name) const {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (equalsIgnoringCase(columns_[i].name, name)) return field(i);
+    }
+    throw DatabaseError(context_, {{"42S22", 0, "no column named " + std::string(name)}});
+}
+
+const Value& ResultSet::field(std::size_t index) const {
+    column(index);
+    if (row_.empty()) throw DatabaseError(context_, {{"24000", 0, "no current row"}});
+    return row_[index];
+}
+
+void ResultSet::moveNext() {
+    if (eof_) throw DatabaseError(context_, {{"24000", 0, "moved past the end of the rows"}});
+    bof_ = false;
+    fetch();
+}
+
+void ResultSet::fetch() {
+    // Until the new row is read whole there is no current row, also when reading fails.
+    row_.clear();
+    SQLHSTMT stmt = statement_.get();
+    SQLRETURN rc = check(SQLFetch(stmt), SQL_HANDLE_STMT, stmt, context_);
+    if (rc == SQL_NO_DATA) {
+        eof_ = true;
+        statement_.reset();  // frees the connection for other work at once
+        return;
+    }
+    eof_ = false;
+    std::vector<Value> row;
+    row.reserve(columns_.size());
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        row.push_back(readValue(stmt, static_cast<SQLUSMALLINT>(i + 1), columns_[i], context_));
+    }
+    row_ = std::move(row);
+}
+
+}  // namespace vantrok::db
