@@ -30,8 +30,10 @@ public:
     // The text of the last open attempt (empty before any).
     const std::string& connectionText() const noexcept { return connectionText_; }
 
-    // Executes a SQL text and yields its forward-only result set (one without
-    // columns when the statement returns none). Throws DatabaseError.
+    // Executes a SQL text and yields its forward-only result set. When the
+    // first result has no columns the set is closed (eof and bof), and the
+    // batch's later results are read through first, so it runs whole and an
+    // error it raises late is not lost. Throws DatabaseError.
     ResultSet execute(const std::string& sql);
 
     // For StoredProcedure: a fresh statement handle with the command time-out

@@ -22,9 +22,11 @@ struct ProcedureParameter {
 
 // A stored-procedure command. Its parameter list is derived from the server's
 // own description (SQLProcedureColumns) at first use and kept for the life of
-// the object, also across a change of connection. Position 0 is the return
-// value, 1..N the declared parameters. Values are bound with the declared SQL
-// type, so the driver converts them.
+// the object, also across a change of connection; an empty description (the
+// procedure is not there yet) is asked for again at the next use. Positions
+// follow the description: the server lists the return value first, so
+// position 0 is the return value and 1..N the declared parameters. Values are
+// bound with the declared SQL type, so the driver converts them.
 class StoredProcedure {
 public:
     explicit StoredProcedure(std::string name);
@@ -35,12 +37,15 @@ public:
 
     // Derives the parameter list if not yet done. Throws DatabaseError.
     const std::vector<ProcedureParameter>& parameters();
-    // Sets the value at a position (1..N). Derives the list first; throws
-    // DatabaseError for a position the procedure does not have.
+    // Sets the value at a position (1..N; a value at the return value's
+    // position is kept but not sent). Derives the list first; throws
+    // DatabaseError (07009) for a position the procedure does not have.
     void setParameter(std::size_t position, Value value);
     const Value& parameter(std::size_t position) const;
 
-    // Executes on the connection; any result set is released unread. Throws DatabaseError.
+    // Executes on the connection; an unset position goes as NULL. Every result
+    // is read past unread, so an error the procedure raises late still
+    // surfaces. Throws DatabaseError.
     void execute();
 
 private:
