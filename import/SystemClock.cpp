@@ -1,0 +1,19 @@
+#include "import/SystemClock.h"
+
+#include <ctime>
+
+namespace vantrok {
+
+db::DateTime SystemClock::now() const {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                        local.tm_hour,        local.tm_min,     local.tm_sec, 0};
+}
+
+}  // namespace vantrok
