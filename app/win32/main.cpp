@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include "app/Startup.h"
+#include "app/win32/DebugOutputTrace.h"
+#include "app/win32/Win32StartupPlatform.h"
+#include "backup/BackupTick.h"
+#include "import/Bridge.h"
+#include "import/ImportCycle.h"
+#include "import/SystemClock.h"
+#include "ui/win32/MainWindow.h"
+
+namespace {
+
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+// The command line is not read: everything the program needs is fixed in it.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace vantrok;
+    const SystemClock clock;
+    app::DebugOutputTrace trace;
+    Bridge bridge(clock, trace);
+    ui::MainWindow window(instance, [&bridge] { ImportCycle(bridge); },
+                          [&bridge] { BackupTick(bridge); });
+    app::Win32StartupPlatform platform(bridge, window);
+    app::RunStartup(platform);
+    // A second copy, a wrong date format or a retry given up: no window, done.
+    if (!window.isOpen()) return 0;
+    return RunMessageLoop();
+}

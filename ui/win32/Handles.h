@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vantrok::ui {
+
+// An icon loaded from the program's resources at one size.
+class Icon {
+public:
+    Icon(HINSTANCE instance, int resourceId, int size);
+    ~Icon();
+    Icon(const Icon&) = delete;
+    Icon& operator=(const Icon&) = delete;
+
+    HICON get() const noexcept { return icon_; }
+
+private:
+    HICON icon_;
+};
+
+// A registered window class, unregistered when it goes.
+class WindowClass {
+public:
+    WindowClass(const WNDCLASSEXA& settings);
+    ~WindowClass();
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+
+    const char* name() const noexcept { return name_.c_str(); }
+
+private:
+    HINSTANCE instance_;
+    std::string name_;
+};
+
+// Throws std::system_error with the thread's last error.
+[[noreturn]] void ThrowLastError(const char* what);
+
+}  // namespace vantrok::ui

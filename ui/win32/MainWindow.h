@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+
+#include "ui/TimerSchedule.h"
+#include "ui/TrayEvents.h"
+#include "ui/win32/Handles.h"
+#include "ui/win32/TrayIcon.h"
+
+namespace vantrok::ui {
+
+// frmmain: the caption, one line of text, the tray icon and the two timers.
+// Destroying it ends the message loop.
+class MainWindow {
+public:
+    MainWindow(HINSTANCE instance, std::function<void()> importCycle,
+               std::function<void()> backupTick);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The first call creates the window, which puts up the tray icon and
+    // starts the timers before it becomes visible. Throws std::system_error.
+    void show();
+    bool isOpen() const noexcept { return window_ != nullptr; }
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void create();
+    void load();
+
+    HINSTANCE instance_;
+    std::optional<Icon> largeIcon_;
+    std::optional<Icon> smallIcon_;
+    std::optional<WindowClass> class_;
+    HWND window_ = nullptr;
+    std::optional<TrayIcon> tray_;
+    TrayEventHandler trayEvents_;
+    TimerTicks ticks_;
+    // Broadcast by a shell that has (re)started: its tray is empty.
+    const UINT taskbarCreated_;
+};
+
+}  // namespace vantrok::ui
