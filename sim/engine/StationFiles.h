@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrok::sim {
+
+// A station is one folder: one SQLite file per database, the fault switches
+// and the statement log.
+std::string databaseFile(const std::string& stationDir, std::string_view database);
+std::string faultsFile(const std::string& stationDir);
+std::string statementLogFile(const std::string& stationDir);
+
+// The station's name for a database named in a connection (names compare
+// case-insensitively); nullopt for a database the station does not hold.
+std::optional<std::string> stationDatabase(std::string_view name);
+
+}  // namespace vantrok::sim

@@ -1,0 +1,129 @@
+#include "sim/engine/StationSession.h"
+
+#include <sys/stat.h>
+
+#include "sim/engine/ProcedureColumns.h"
+#include "sim/engine/Schema.h"
+#include "sim/engine/SqlErrors.h"
+#include "sim/engine/StationFiles.h"
+#include "sim/engine/StatementTemplates.h"
+#include "sim/engine/TextUtil.h"
+
+namespace vantrok::sim {
+
+namespace {
+
+constexpr std::string_view login = "sa";
+constexpr std::string_view loginPassword = "qolvent4719ruk";
+
+bool isLocalServer(std::string_view server) {
+    for (std::string_view local : {"(local)", "localhost", ".", "127.0.0.1"})
+        if (equalsIgnoreCase(server, local)) return true;
+    return false;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::unique_ptr<sqlite::Database> openDatabase(const std::string& stationDir, const std::string& database) {
+    auto db = std::make_unique<sqlite::Database>(databaseFile(stationDir, database), false);
+    // The controller's selections read the daily sales by their three-part name.
+    if (database == controllerDatabase) {
+        sqlite::Statement attach = db->prepare("ATTACH DATABASE ?1 AS torvane");
+        attach.bind(1, databaseFile(stationDir, salesDatabase));
+        attach.run();
+    }
+    return db;
+}
+
+}  // namespace
+
+std::unique_ptr<Session> Session::connect(const ConnectRequest& request) {
+    if (!isLocalServer(request.server) || request.stationDir.empty() || !exists(request.stationDir + "/.")) throw errors::serverNotFound();
+    if (readFaults(request.stationDir).refuseConnections) throw errors::serverNotFound();
+    if (!equalsIgnoreCase(request.uid, login) || request.password != loginPassword)
+        throw errors::loginFailed(request.uid);
+    std::optional<std::string> database = stationDatabase(request.database);
+    if (!database || !exists(databaseFile(request.stationDir, *database)))
+        throw errors::cannotOpenDatabase(request.database);
+    try {
+        return std::make_unique<StationSession>(request.stationDir, *database);
+    } catch (const sqlite::Error& e) {
+        throw errors::storage(e);
+    }
+}
+
+StationSession::StationSession(std::string stationDir, std::string database)
+    : stationDir_(std::move(stationDir)),
+      database_(std::move(database)),
+      faults_(stationDir_),
+      openedAtGeneration_(faults_.current().breakGeneration),
+      log_(stationDir_),
+      db_(openDatabase(stationDir_, database_)),
+      selections_(*db_),
+      invoiceNumbers_(*db_),
+      fuelTypes_(*db_),
+      dailySale_(*db_),
+      backup_(*db_, stationDir_) {}
+
+const FaultState& StationSession::checkLink() {
+    const FaultState& faults = faults_.current();
+    if (faults.breakGeneration > openedAtGeneration_) broken_ = true;
+    if (broken_) throw errors::communicationLink();
+    return faults;
+}
+
+bool StationSession::holdsProcedures() const { return database_ == salesDatabase; }
+
+Outcome StationSession::execute(std::string_view sql, const std::vector<ParamValue>& params,
+                                std::chrono::seconds timeout) {
+    const FaultState& faults = checkLink();
+    log_.append(database_, sql);
+    try {
+        if (auto procedure = parseProcedureCall(sql)) return call(*procedure, params, timeout, faults);
+        TemplateMatch match = matchStatement(sql);
+        if (!match.statement) throw errors::syntax(match.near);
+        Outcome outcome;
+        switch (match.statement->kind) {
+        case StatementKind::LiveSelection:
+        case StatementKind::LiveSelectionWidened:
+        case StatementKind::OfflineSelection: outcome.table = selections_.run(*match.statement); break;
+        case StatementKind::InvoiceNumber: outcome.table = invoiceNumbers_.run(*match.statement); break;
+        case StatementKind::FuelType: outcome.table = fuelTypes_.run(*match.statement); break;
+        }
+        return outcome;
+    } catch (const sqlite::Error& e) {
+        throw errors::storage(e);
+    }
+}
+
+Outcome StationSession::call(const ProcedureCall& procedure, const std::vector<ParamValue>& params,
+                             std::chrono::seconds timeout, const FaultState& faults) {
+    std::size_t expected = procedure.markers + (procedure.returnsValue ? 1 : 0);
+    if (params.size() != expected) throw SimError{"07002", 0, "COUNT field incorrect or syntax error"};
+    Outcome outcome;
+    if (procedure.returnsValue) outcome.returnValue = 0;
+    if (holdsProcedures() && equalsIgnoreCase(procedure.name, dailySaleProcedure)) {
+        std::vector<ParamValue> arguments(params.begin() + (procedure.returnsValue ? 1 : 0), params.end());
+        dailySale_.run(arguments, faults.procFails);
+        backup_.salesChanged();
+        outcome.rowCount = 1;
+        return outcome;
+    }
+    if (holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure)) {
+        if (procedure.markers > 0) throw errors::tooManyArguments(backupProcedure);
+        backup_.run(faults, timeout);
+        return outcome;
+    }
+    throw errors::procedureNotFound(procedure.name);
+}
+
+ResultTable StationSession::procedureColumns(std::string_view procedureName) {
+    checkLink();
+    log_.append(database_, procedureColumnsLogText(procedureName));
+    return procedureColumnsResult(procedureName, database_, holdsProcedures());
+}
+
+}  // namespace vantrok::sim

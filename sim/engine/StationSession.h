@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "sim/engine/BackupProcedure.h"
+#include "sim/engine/DailySaleProcedure.h"
+#include "sim/engine/DeliverySelections.h"
+#include "sim/engine/Faults.h"
+#include "sim/engine/FuelTypeQuery.h"
+#include "sim/engine/InvoiceNumberQuery.h"
+#include "sim/engine/ProcedureCall.h"
+#include "sim/engine/Session.h"
+#include "sim/engine/Sqlite.h"
+#include "sim/engine/StatementLog.h"
+
+namespace vantrok::sim {
+
+// A connection to one database of a station folder.
+class StationSession final : public Session {
+public:
+    // database: the station's own name for it (see stationDatabase).
+    StationSession(std::string stationDir, std::string database);
+
+    const std::string& database() const override { return database_; }
+    Outcome execute(std::string_view sql, const std::vector<ParamValue>& params,
+                    std::chrono::seconds timeout) override;
+    ResultTable procedureColumns(std::string_view procedureName) override;
+
+private:
+    // Fails the call when breaking was switched on since this connection opened.
+    const FaultState& checkLink();
+    Outcome call(const ProcedureCall& call, const std::vector<ParamValue>& params, std::chrono::seconds timeout,
+                 const FaultState& faults);
+    bool holdsProcedures() const;
+
+    std::string stationDir_;
+    std::string database_;
+    FaultMonitor faults_;
+    std::int64_t openedAtGeneration_;
+    bool broken_ = false;
+    StatementLog log_;
+    std::unique_ptr<sqlite::Database> db_;
+    DeliverySelections selections_;
+    InvoiceNumberQuery invoiceNumbers_;
+    FuelTypeQuery fuelTypes_;
+    DailySaleProcedure dailySale_;
+    BackupProcedure backup_;
+};
+
+}  // namespace vantrok::sim
