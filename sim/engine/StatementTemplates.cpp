@@ -79,7 +79,7 @@ bool matchOne(std::string_view pattern, std::string_view sql, std::vector<std::s
 }
 
 std::string wordAt(std::string_view sql, std::size_t pos) {
-    constexpr std::string_view delimiters = " \t\r\n";
+    constexpr std::string_view delimiters = " \t\r\n(),=+";
     if (pos >= sql.size()) {
         std::size_t end = sql.find_last_not_of(delimiters);
         if (end == std::string_view::npos) return std::string(sql);

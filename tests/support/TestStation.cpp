@@ -1,0 +1,120 @@
+#include "tests/support/TestStation.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+#include "sim/engine/Faults.h"
+#include "sim/engine/Schema.h"
+
+namespace vantrok::testing {
+
+namespace {
+
+std::vector<std::optional<std::string>> splitCsvLine(std::istream& in, bool& more) {
+    std::vector<std::optional<std::string>> fields;
+    std::string field;
+    bool quoted = false, wasQuoted = false;
+    char c = 0;
+    more = false;
+    while (in.get(c)) {
+        more = true;
+        if (quoted) {
+            if (c == '"' && in.peek() == '"') field += static_cast<char>(in.get());
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = wasQuoted = true;
+        } else if (c == ',' || c == '\n') {
+            fields.push_back(field.empty() && !wasQuoted ? std::nullopt : std::optional<std::string>(field));
+            field.clear();
+            wasQuoted = false;
+            if (c == '\n') return fields;
+        } else {
+            field += c;
+        }
+    }
+    return fields;
+}
+
+}  // namespace
+
+TestStation::TestStation() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrok-station-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+    dir_ = pattern;
+    sim::station::initStation(dir_);
+}
+
+TestStation::~TestStation() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::int64_t TestStation::addDelivery(const sim::station::Delivery& delivery) {
+    return sim::station::addDelivery(dir_, delivery);
+}
+
+std::int64_t TestStation::addDelivery(int type, std::int64_t id, const std::string& completed,
+                                      const std::optional<std::string>& cleared, const std::string& volume,
+                                      const std::string& value) {
+    sim::station::Delivery d;
+    d.type = type;
+    d.id = static_cast<int>(id);
+    d.pump = 1;
+    d.hose = 1;
+    d.volume = volume;
+    d.price = "1.459";
+    d.value = value;
+    d.completed = completed;
+    d.cleared = cleared;
+    d.uncleared = !cleared;
+    return addDelivery(d);
+}
+
+std::vector<SaleRow> TestStation::sales() const {
+    std::istringstream csv(sim::station::salesCsv(dir_));
+    bool more = false;
+    std::vector<std::optional<std::string>> header = splitCsvLine(csv, more);
+    std::vector<SaleRow> rows;
+    for (;;) {
+        auto fields = splitCsvLine(csv, more);
+        if (!more) break;
+        SaleRow row;
+        for (std::size_t i = 0; i < header.size() && i < fields.size(); ++i) row[header[i].value_or("")] = fields[i];
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<sim::LogEntry> TestStation::statementLog() const { return sim::readStatementLog(dir_); }
+
+std::vector<std::string> TestStation::statements(const std::string& database) const {
+    std::vector<std::string> texts;
+    for (const sim::LogEntry& e : statementLog())
+        if (e.database == database) texts.push_back(e.text);
+    return texts;
+}
+
+void TestStation::setFault(const std::string& name, const std::string& value) { sim::switchFault(dir_, name, value); }
+
+void TestStation::setHoseFuel(int pump, int hose, const std::optional<std::string>& code) {
+    sim::station::setHoseFuel(dir_, pump, hose, code);
+}
+
+std::string TestStation::sql(const std::string& database, const std::string& statements) {
+    return sim::station::runSql(dir_, database, statements);
+}
+
+void TestStation::registerDriver(bool trace) {
+#ifdef VANTROK_SIM_ODBC_DRIVER
+    sim::station::registerStation(dir_, VANTROK_SIM_ODBC_DRIVER, trace);
+    ::setenv("ODBCSYSINI", dir_.c_str(), 1);
+#else
+    (void)trace;
+    throw std::logic_error("the station's ODBC driver (vantrok_sim_odbc) is not part of this build");
+#endif
+}
+
+}  // namespace vantrok::testing
