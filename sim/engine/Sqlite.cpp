@@ -29,6 +29,9 @@ Database::Database(const std::string& path, bool create) {
         throw Error(rc, message + ": " + path);
     }
     sqlite3_busy_timeout(db_, busyTimeoutMs);
+    // Tools open a connection per command; a checkpoint at every close would
+    // sync the disk each time. SQLite's automatic checkpoints are enough.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     exec("PRAGMA synchronous=NORMAL");
 }
 

@@ -1,6 +1,7 @@
 #include "sim/station/StationCommand.h"
 
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -192,7 +193,11 @@ int dispatch(const std::vector<std::string>& args, const std::string& driverPath
     }
     if (command == "register") {
         Options o(args, 2, {"--driver"}, {"--trace"});
-        registerStation(dir, o.text("--driver").value_or(driverPath), o.flag("--trace"));
+        std::string driver = o.text("--driver").value_or(driverPath);
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(driver, ec))
+            throw StationError("no ODBC driver at " + driver + " (it is built by the target vantrok_sim_odbc)");
+        registerStation(dir, driver, o.flag("--trace"));
         return 0;
     }
     if (command == "delivery") return delivery(args, out);
