@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/sim/driver/OdbcClient.h"
+#include "tests/support/StationTest.h"
+
+namespace vantrok::testing {
+namespace {
+
+using DriverConnect = StationTest;
+
+std::string infoText(SQLHDBC dbc, SQLUSMALLINT type) {
+    char value[256] = {};
+    SQLSMALLINT length = 0;
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLGetInfo(dbc, type, value, sizeof value, &length)));
+    return value;
+}
+
+TEST_F(DriverConnect, ExactTextsOpenBothDatabases) {
+    for (const std::string text : {salesText, controllerText}) {
+        OdbcClient client;
+        std::string completed;
+        ASSERT_EQ(client.connect(text, &completed), SQL_SUCCESS) << text;
+        EXPECT_EQ(completed, text);
+        EXPECT_EQ(infoText(client.dbc(), SQL_DATABASE_NAME),
+                  text.substr(text.rfind('=') + 1));
+        EXPECT_EQ(infoText(client.dbc(), SQL_SERVER_NAME), "(LOCAL)");
+    }
+}
+
+TEST_F(DriverConnect, AnswersWhatClientsAskOfADriver) {
+    OdbcClient client;
+    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS);
+    EXPECT_EQ(infoText(client.dbc(), SQL_DRIVER_ODBC_VER), "03.00");
+    EXPECT_EQ(infoText(client.dbc(), SQL_DBMS_NAME), "SQL Server");
+    EXPECT_EQ(infoText(client.dbc(), SQL_DRIVER_NAME), "libvantrok_sim_odbc.so");
+
+    SQLUINTEGER extensions = 0;
+    ASSERT_EQ(SQLGetInfo(client.dbc(), SQL_GETDATA_EXTENSIONS, &extensions, 0, nullptr), SQL_SUCCESS);
+    EXPECT_TRUE(extensions & SQL_GD_ANY_ORDER);
+    SQLUINTEGER cursor = 0;
+    ASSERT_EQ(SQLGetInfo(client.dbc(), SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, &cursor, 0, nullptr),
+              SQL_SUCCESS);
+    EXPECT_EQ(cursor, static_cast<SQLUINTEGER>(SQL_CA1_NEXT));
+
+    // A short buffer cuts the answer and says so.
+    char shortBuffer[4] = {};
+    SQLSMALLINT length = 0;
+    EXPECT_EQ(SQLGetInfo(client.dbc(), SQL_DBMS_NAME, shortBuffer, sizeof shortBuffer, &length),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_STREQ(shortBuffer, "SQL");
+    EXPECT_EQ(length, 10);
+    EXPECT_EQ(client.connectionDiagnostics().at(0).sqlstate, "01004");
+
+    char catalog[64] = {};
+    SQLINTEGER catalogLength = 0;
+    ASSERT_EQ(SQLGetConnectAttr(client.dbc(), SQL_ATTR_CURRENT_CATALOG, catalog, sizeof catalog,
+                                &catalogLength),
+              SQL_SUCCESS);
+    EXPECT_STREQ(catalog, "torvane");
+}
+
+TEST_F(DriverConnect, WrongPasswordIsALoginFailure) {
+    OdbcClient client;
+    EXPECT_EQ(client.connect("driver=sql server;uid=sa;password=wrong;server=(LOCAL);database=torvane"),
+              SQL_ERROR);
+    const auto records = client.connectionDiagnostics();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].sqlstate, "28000");
+    EXPECT_EQ(records[0].nativeError, 18456);
+    EXPECT_EQ(records[0].message, "[vantrok][sim odbc][SQL Server]Login failed for user 'sa'.");
+}
+
+TEST_F(DriverConnect, UnknownDatabaseFailsWithError4060) {
+    OdbcClient client;
+    EXPECT_EQ(client.connect("driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);"
+                             "database=nosuchdb"),
+              SQL_ERROR);
+    const auto records = client.connectionDiagnostics();
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records[0].nativeError, 4060);
+}
+
+TEST_F(DriverConnect, RefusesWithoutAStationFolder) {
+    // A second registration of the same driver that names no station.
+    {
+        std::ofstream ini(station.dir() + "/odbcinst.ini", std::ios::app);
+        ini << "\n[no station]\nDriver=" << VANTROK_SIM_ODBC_DRIVER << "\n";
+    }
+    OdbcClient client;
+    EXPECT_EQ(client.connect("driver=no station;uid=sa;password=qolvent4719ruk;server=(LOCAL);"
+                             "database=torvane"),
+              SQL_ERROR);
+    const auto records = client.connectionDiagnostics();
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records[0].sqlstate, "08001");
+    EXPECT_NE(records[0].message.find("no station"), std::string::npos);
+}
+
+TEST_F(DriverConnect, RefusedConnectionsFailWith08001) {
+    station.setFault("refuse-connections", "on");
+    OdbcClient client;
+    EXPECT_EQ(client.connect(salesText), SQL_ERROR);
+    EXPECT_EQ(client.connectionDiagnostics().at(0).sqlstate, "08001");
+}
+
+TEST_F(DriverConnect, ABrokenLinkShowsInTheConnectionDeadAttribute) {
+    OdbcClient client;
+    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS);
+    station.setFault("break-connections", "on");
+    OdbcStatement statement(client);
+    EXPECT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_ERROR);
+    EXPECT_EQ(statement.diagnostics().at(0).sqlstate, "08S01");
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    ASSERT_EQ(SQLGetConnectAttr(client.dbc(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr),
+              SQL_SUCCESS);
+    EXPECT_EQ(dead, static_cast<SQLUINTEGER>(SQL_CD_TRUE));
+}
+
+}  // namespace
+}  // namespace vantrok::testing
