@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ErrorState.h"
 #include "HandleCount.h"
 #include "app/Settings.h"
 #include "db/Connection.h"
@@ -14,17 +15,9 @@
 using namespace vantrok::db;
 using vantrok::DbPassword;
 using vantrok::test::liveHandles;
+using vantrok::test::stateOf;
 
 namespace {
-
-std::string stateOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.primary() ? e.primary()->sqlstate : "";
-    }
-    return "no error";
-}
 
 class StationDataAccess : public vantrok::testing::StationTest {
 protected:

@@ -2,24 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "ErrorState.h"
 #include "HandleCount.h"
 #include "SqliteOdbc.h"
 #include "db/Connection.h"
 
 using namespace vantrok::db;
 using vantrok::test::liveHandles;
+using vantrok::test::stateOf;
 using vantrok::test::SqliteOdbc;
 
 namespace {
-
-std::string stateOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.primary() ? e.primary()->sqlstate : "";
-    }
-    return "no error";
-}
 
 TEST(StoredProcedure, WithoutAConnectionRaisesConnectionNotOpen) {
     StoredProcedure p("INS_UPD_D17_DailySale1");
