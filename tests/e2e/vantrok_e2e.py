@@ -1,0 +1,357 @@
+#!/usr/bin/env python3
+"""Runs VANTROK.exe under Wine on its own Xvfb display against a station.
+
+One scenario per run; each gets its own Wine prefix, display and station, so
+several runs can go side by side:
+
+  vantrok_e2e.py --scenario NAME --exe VANTROK.exe --station vantrok-station --work DIR
+
+Scenarios: normal-start, short-date-refused, connect-retry, reconnect.
+What the program shows is read from Wine's own traces: the texts it gives its
+windows (trace+win) and the command lines it starts (trace+process).
+"""
+import argparse
+import csv
+import io
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+MAIN_CAPTION = "FINAL VANTROK MODE"
+LABEL_TEXT = "FINAL VANTROK MODE Torvane"
+SHORT_DATE_MESSAGE = "Short Date format must be - dd/MM/yyyy"
+SHORT_DATE_TITLE = "VANTROK"
+RETRY_MESSAGE = "Fail to connect SQL Server ,Click Yes to Retry"
+RETRY_TITLE = "Vantrok"
+REGIONAL_SETTINGS = "rundll32.exe shell32.dll,Control_RunDLL intl.cpl,,0"
+
+# The program waits one minute before anything shows; Wine itself needs a
+# few seconds more to start it.
+QUIET_MINUTE = 57
+SHOWS_BY = 100
+# A few import ticks (4 s each) on a loaded machine.
+IMPORT_WITHIN = 30
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+    print("ok:", what, flush=True)
+
+
+class Display:
+    """A private Xvfb server."""
+
+    def __init__(self, work):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "xvfb.log"), "w"))
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                raise Failure("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.name = ":" + number.decode().strip()
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+class Session:
+    """A Wine prefix, a display and a station for one scenario."""
+
+    def __init__(self, args, locale):
+        self.args = args
+        self.work = os.path.abspath(args.work)
+        shutil.rmtree(self.work, ignore_errors=True)
+        os.makedirs(self.work)
+        self.display = Display(self.work)
+        self.station_dir = os.path.join(self.work, "station")
+        self.env = dict(os.environ)
+        self.env.update({
+            "DISPLAY": self.display.name,
+            "WINEPREFIX": os.path.join(self.work, "prefix"),
+            "WINEDEBUG": "-all,trace+win,trace+process",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "ODBCSYSINI": self.station_dir,
+            # Wine's own services write the locale of their environment into
+            # the prefix's registry when they start, so every process in the
+            # prefix runs under the one locale.
+            "LC_ALL": locale,
+        })
+        self.programs = []
+
+    # --- station -----------------------------------------------------------
+    def station(self, *words):
+        result = subprocess.run([self.args.station, words[0], self.station_dir, *words[1:]],
+                                capture_output=True, text=True)
+        if result.returncode != 0:
+            raise Failure(f"vantrok-station {' '.join(words)}: {result.stderr.strip()}")
+        return result.stdout
+
+    def sold_delivery_ids(self):
+        rows = csv.DictReader(io.StringIO(self.station("sales")))
+        return [row["Delivery_ID"] for row in rows]
+
+    def statement_log(self):
+        return self.station("log").splitlines()
+
+    def add_delivery(self, delivery_type):
+        return self.station("delivery", "--type", str(delivery_type), "--pump", "1", "--hose", "1",
+                            "--volume", "45.46", "--price", "1.459", "--value", "66.33").strip()
+
+    # --- Wine --------------------------------------------------------------
+    def boot(self):
+        self.station("init")
+        self.station("register")
+        subprocess.run(["wineboot", "-i"], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+
+    def start(self, name):
+        log = open(os.path.join(self.work, name + ".log"), "w")
+        process = subprocess.Popen([self.args.wine, self.args.exe], env=self.env, cwd=self.work,
+                                   stdout=log, stderr=subprocess.STDOUT)
+        self.programs.append(process)
+        return process, os.path.join(self.work, name + ".log")
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+        for process in self.programs:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        self.display.close()
+        shutil.rmtree(self.env["WINEPREFIX"], ignore_errors=True)
+
+    # --- X windows ---------------------------------------------------------
+    def xdotool(self, *words, check_result=False):
+        result = subprocess.run(["xdotool", *words], env=self.env, capture_output=True, text=True)
+        if check_result and result.returncode != 0:
+            raise Failure(f"xdotool {' '.join(words)}: {result.stderr.strip()}")
+        return result.stdout
+
+    def windows(self, title):
+        """X windows whose title is exactly this (xdotool matches without case)."""
+        found = self.xdotool("search", "--onlyvisible", "--name", f"^{title}$").split()
+        return [w for w in found if self.xdotool("getwindowname", w).rstrip("\n") == title]
+
+    def wait_for_window(self, title, until, what):
+        while time.monotonic() < until:
+            found = self.windows(title)
+            if found:
+                return found[0]
+            time.sleep(0.5)
+        raise Failure(f"no window {title!r}: {what}")
+
+    def press(self, window, key):
+        self.xdotool("windowfocus", "--sync", window, check_result=True)
+        self.xdotool("key", "--clearmodifiers", key, check_result=True)
+
+    def screenshot(self, name):
+        # Without a window manager the tray is a small window of its own,
+        # placed where the main window is: move it below.
+        for tray in self.xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$").split():
+            self.xdotool("windowmove", tray, "3", "70")
+        time.sleep(1)
+        path = os.path.join(self.work, name)
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
+        print("screenshot:", path, flush=True)
+
+
+def texts_shown(log_path):
+    """Window texts the program set, from Wine's trace+win output."""
+    marker = ":trace:win:set_window_text L\""
+    texts = []
+    with open(log_path, errors="replace") as log:
+        for line in log:
+            at = line.find(marker)
+            if at >= 0:
+                texts.append(line[at + len(marker):].rstrip("\n").rstrip('"'))
+    return texts
+
+
+def programs_started(log_path):
+    marker = ":trace:process:CreateProcessInternalW app (null) cmdline L\""
+    with open(log_path, errors="replace") as log:
+        return [line[line.find(marker) + len(marker):].rstrip("\n").rstrip('"')
+                for line in log if marker in line]
+
+
+def wait_for(condition, seconds, what):
+    until = time.monotonic() + seconds
+    while time.monotonic() < until:
+        if condition():
+            return
+        time.sleep(1)
+    raise Failure(what)
+
+
+def ended(process, seconds):
+    try:
+        process.wait(timeout=seconds)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def expect_quiet_minute(session, process, started, titles):
+    """Nothing at all on the screen during the start-up wait."""
+    while time.monotonic() < started + QUIET_MINUTE:
+        for title in titles:
+            if session.windows(title):
+                raise Failure(f"{title!r} showed before the one-minute wait was over")
+        if process.poll() is not None:
+            raise Failure(f"VANTROK.exe ended during the wait (exit {process.returncode})")
+        time.sleep(1)
+    print("ok: nothing shown during the first minute", flush=True)
+
+
+def bring_up_main_window(session):
+    process, log = session.start("vantrok")
+    started = time.monotonic()
+    expect_quiet_minute(session, process, started, [MAIN_CAPTION, RETRY_TITLE, SHORT_DATE_TITLE])
+    window = session.wait_for_window(MAIN_CAPTION, started + SHOWS_BY, "after the wait")
+    return process, log, window
+
+
+def expect_import(session, delivery_id, what):
+    wait_for(lambda: delivery_id in session.sold_delivery_ids(), IMPORT_WITHIN, what)
+    check(session.sold_delivery_ids().count(delivery_id) == 1, what)
+
+
+def close_main_window(session, process, window):
+    session.press(window, "alt+F4")
+    check(ended(process, 20), "closing the window ends the process")
+
+
+def scenario_normal_start(session):
+    live = session.add_delivery(6)
+    process, log, window = bring_up_main_window(session)
+    check(LABEL_TEXT in texts_shown(log), "the window shows its label")
+    geometry = session.xdotool("getwindowgeometry", window)
+    check("Geometry: 202x32" in geometry, "the client area is 202 by 32 pixels")
+    check(session.windows("Wine System Tray") != [], "the tray icon is up")
+    expect_import(session, live, "a delivery recorded before the start becomes a daily sale")
+    offline = session.add_delivery(14)
+    later = session.add_delivery(6)
+    expect_import(session, offline, "an offline delivery becomes a daily sale")
+    expect_import(session, later, "a delivery recorded while running becomes a daily sale")
+    wait_for(lambda: "torvane\tEXEC SYNX_TWO_DB_TO_BK1_BK2" in session.statement_log(), 20,
+             "the backup procedure runs")
+
+    second, second_log = session.start("second-copy")
+    check(ended(second, 30), "a second VANTROK.exe ends at once")
+    check(len(session.windows(MAIN_CAPTION)) == 1 and not session.windows(RETRY_TITLE),
+          "the second copy shows nothing")
+    check(MAIN_CAPTION not in texts_shown(second_log), "the second copy made no window")
+
+    session.screenshot("vantrok-running.png")
+    close_main_window(session, process, window)
+
+
+def scenario_short_date_refused(session):
+    process, log = session.start("vantrok")
+    started = time.monotonic()
+    expect_quiet_minute(session, process, started, [SHORT_DATE_TITLE, MAIN_CAPTION])
+    box = session.wait_for_window(SHORT_DATE_TITLE, started + SHOWS_BY, "the short date message")
+    check(SHORT_DATE_MESSAGE in texts_shown(log), "the message names the required format")
+    check(REGIONAL_SETTINGS not in programs_started(log), "the panel waits for the message")
+    session.press(box, "Return")
+    check(ended(process, 20), "after OK the process ends")
+    check(REGIONAL_SETTINGS in programs_started(log), "the regional settings panel is launched")
+    check(not session.windows(MAIN_CAPTION), "no main window")
+
+
+def scenario_connect_retry(session):
+    session.station("fault", "refuse-connections", "on")
+    process, log = session.start("vantrok")
+    started = time.monotonic()
+    expect_quiet_minute(session, process, started, [RETRY_TITLE, MAIN_CAPTION])
+    box = session.wait_for_window(RETRY_TITLE, started + SHOWS_BY, "the connect retry message")
+    check(texts_shown(log).count(RETRY_MESSAGE) == 1, "the retry message is shown")
+
+    session.press(box, "Return")
+    wait_for(lambda: texts_shown(log).count(RETRY_MESSAGE) == 2, 30,
+             "OK while the server refuses brings the message again")
+    box = session.wait_for_window(RETRY_TITLE, time.monotonic() + 10, "the second retry message")
+    check(not session.windows(MAIN_CAPTION), "no main window while refused")
+
+    session.station("fault", "refuse-connections", "off")
+    delivery = session.add_delivery(6)
+    session.press(box, "Return")
+    window = session.wait_for_window(MAIN_CAPTION, time.monotonic() + 30, "after the server accepts")
+    expect_import(session, delivery, "imports start once connected")
+    check(texts_shown(log).count(RETRY_MESSAGE) == 2, "no further message")
+    close_main_window(session, process, window)
+
+
+def scenario_reconnect(session):
+    first = session.add_delivery(6)
+    process, log, window = bring_up_main_window(session)
+    expect_import(session, first, "imports run before the fault")
+
+    session.station("fault", "refuse-connections", "on")
+    session.station("fault", "break-connections", "on")
+    waiting = session.add_delivery(6)
+    time.sleep(12)
+    check(waiting not in session.sold_delivery_ids(), "nothing is imported while the server is away")
+    session.station("fault", "break-connections", "off")
+    session.station("fault", "refuse-connections", "off")
+    expect_import(session, waiting, "imports resume on their own once the server accepts again")
+    later = session.add_delivery(14)
+    expect_import(session, later, "later deliveries follow")
+    check(not session.windows(RETRY_TITLE), "no message once the window is up")
+    check(RETRY_MESSAGE not in texts_shown(log), "no retry message was ever shown")
+    close_main_window(session, process, window)
+
+
+# Each scenario with the locale it runs under: Wine gives en_GB the short
+# date pattern dd/MM/yyyy and en_US M/d/yyyy.
+SCENARIOS = {
+    "normal-start": (scenario_normal_start, "en_GB.UTF-8"),
+    "short-date-refused": (scenario_short_date_refused, "en_US.UTF-8"),
+    "connect-retry": (scenario_connect_retry, "en_GB.UTF-8"),
+    "reconnect": (scenario_reconnect, "en_GB.UTF-8"),
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--station", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--wine", default="wine")
+    args = parser.parse_args()
+    args.exe = os.path.abspath(args.exe)
+
+    run, locale = SCENARIOS[args.scenario]
+    session = Session(args, locale)
+    try:
+        session.boot()
+        run(session)
+    except Failure as failure:
+        print("FAILED:", failure, file=sys.stderr, flush=True)
+        return 1
+    finally:
+        session.close()
+    print("passed:", args.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
