@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "sim/engine/ProcedureColumns.h"
 #include "sim/engine/Schema.h"
 #include "sim/engine/SqlErrors.h"
@@ -38,18 +40,28 @@ std::unique_ptr<sqlite::Database> openDatabase(const std::string& stationDir, co
     return db;
 }
 
+// The folder itself, not a link to it: a connection stays with the station it
+// opened even when a link is pointed elsewhere.
+std::optional<std::string> stationFolder(const std::string& dir) {
+    if (dir.empty()) return std::nullopt;
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::canonical(dir, ec);
+    if (ec || !std::filesystem::is_directory(folder, ec)) return std::nullopt;
+    return folder.string();
+}
+
 }  // namespace
 
 std::unique_ptr<Session> Session::connect(const ConnectRequest& request) {
-    if (!isLocalServer(request.server) || request.stationDir.empty() || !exists(request.stationDir + "/.")) throw errors::serverNotFound();
-    if (readFaults(request.stationDir).refuseConnections) throw errors::serverNotFound();
+    std::optional<std::string> station = stationFolder(request.stationDir);
+    if (!isLocalServer(request.server) || !station) throw errors::serverNotFound();
+    if (readFaults(*station).refuseConnections) throw errors::serverNotFound();
     if (!equalsIgnoreCase(request.uid, login) || request.password != loginPassword)
         throw errors::loginFailed(request.uid);
     std::optional<std::string> database = stationDatabase(request.database);
-    if (!database || !exists(databaseFile(request.stationDir, *database)))
-        throw errors::cannotOpenDatabase(request.database);
+    if (!database || !exists(databaseFile(*station, *database))) throw errors::cannotOpenDatabase(request.database);
     try {
-        return std::make_unique<StationSession>(request.stationDir, *database);
+        return std::make_unique<StationSession>(*station, *database);
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
     }

@@ -177,16 +177,21 @@ void requireStation(const std::string& dir) {
 
 void registerStation(const std::string& dir, const std::string& driverPath, bool trace) {
     requireStation(dir);
-    std::string station = absolute(dir);
+    writeOdbcInstIni(dir, dir, driverPath, trace);
+}
+
+void writeOdbcInstIni(const std::string& iniFolder, const std::string& stationDir, const std::string& driverPath,
+                      bool trace) {
+    std::string folder = absolute(iniFolder);
     std::string ini = "[ODBC]\n"
                       "Trace=" + std::string(trace ? "Yes" : "No") + "\n"
-                      "TraceFile=" + station + "/odbc-trace.log\n"
+                      "TraceFile=" + folder + "/odbc-trace.log\n"
                       "\n"
                       "[sql server]\n"
                       "Description=Station simulator\n"
                       "Driver=" + absolute(driverPath) + "\n"
-                      "Station=" + station + "\n";
-    writeFileAtomically(station + "/odbcinst.ini", ini);
+                      "Station=" + absolute(stationDir) + "\n";
+    writeFileAtomically(folder + "/odbcinst.ini", ini);
 }
 
 std::int64_t addDelivery(const std::string& dir, const Delivery& d) {

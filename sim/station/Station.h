@@ -27,6 +27,11 @@ void requireStation(const std::string& dir);
 // unixODBC's own section (tracing into dir/odbc-trace.log when trace is set).
 void registerStation(const std::string& dir, const std::string& driverPath, bool trace);
 
+// Writes iniFolder/odbcinst.ini naming the driver as "sql server" with the
+// station folder stationDir, which need not exist yet.
+void writeOdbcInstIni(const std::string& iniFolder, const std::string& stationDir, const std::string& driverPath,
+                      bool trace);
+
 // One controller delivery. Decimal values are exact texts; nullopt stores NULL.
 struct Delivery {
     int type = 6;

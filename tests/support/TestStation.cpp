@@ -107,14 +107,55 @@ std::string TestStation::sql(const std::string& database, const std::string& sta
     return sim::station::runSql(dir_, database, statements);
 }
 
-void TestStation::registerDriver(bool trace) {
 #ifdef VANTROK_SIM_ODBC_DRIVER
-    sim::station::registerStation(dir_, VANTROK_SIM_ODBC_DRIVER, trace);
-    ::setenv("ODBCSYSINI", dir_.c_str(), 1);
-#else
-    (void)trace;
-    throw std::logic_error("the station's ODBC driver (vantrok_sim_odbc) is not part of this build");
-#endif
+
+namespace {
+
+// unixODBC reads ODBCSYSINI once per process and keeps what it found there, so
+// a process registers one folder for good. Its Station is a link that each
+// test points at its own station.
+class ProcessRegistration {
+public:
+    explicit ProcessRegistration(bool trace) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrok-odbc-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+        folder_ = pattern;
+        sim::station::writeOdbcInstIni(folder_, link(), VANTROK_SIM_ODBC_DRIVER, trace);
+        ::setenv("ODBCSYSINI", folder_.c_str(), 1);
+    }
+    ~ProcessRegistration() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    ProcessRegistration(const ProcessRegistration&) = delete;
+    ProcessRegistration& operator=(const ProcessRegistration&) = delete;
+
+    void pointAt(const std::string& station) {
+        std::string next = link() + ".new";
+        std::error_code ec;
+        std::filesystem::remove(next, ec);
+        std::filesystem::create_directory_symlink(station, next);
+        std::filesystem::rename(next, link());  // replaces the old link in one step
+    }
+
+private:
+    std::string link() const { return folder_ + "/station"; }
+    std::string folder_;
+};
+
+}  // namespace
+
+void TestStation::registerDriver(bool trace) {
+    static ProcessRegistration registration(trace);
+    registration.pointAt(dir_);
 }
+
+#else
+
+void TestStation::registerDriver(bool) {
+    throw std::logic_error("the station's ODBC driver (vantrok_sim_odbc) is not part of this build");
+}
+
+#endif
 
 }  // namespace vantrok::testing

@@ -43,8 +43,10 @@ public:
     // Raw SQLite on one database (enablerdb, torvane, torvane_bk1, torvane_bk2).
     std::string sql(const std::string& database, const std::string& statements);
 
-    // Writes DIR/odbcinst.ini naming the built driver, and points this
-    // process's unixODBC at it (ODBCSYSINI).
+    // Makes this station the one that "driver=sql server" reaches from this
+    // process. unixODBC reads ODBCSYSINI only once per process: the first call
+    // sets it to a folder of its own (tracing there when trace is set) that
+    // every later call re-points to its station. Child processes inherit it.
     void registerDriver(bool trace = false);
 
 private:

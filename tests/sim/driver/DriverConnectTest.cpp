@@ -98,6 +98,18 @@ TEST_F(DriverConnect, RefusesWithoutAStationFolder) {
     EXPECT_NE(records[0].message.find("no station"), std::string::npos);
 }
 
+TEST_F(DriverConnect, DataSourceFindsTheStationThroughItsDriver) {
+    std::ofstream(station.dir() + "/odbc.ini")
+        << "[station]\nDriver=sql server\nServer=(LOCAL)\nDatabase=enablerdb\n";
+    OdbcClient client;
+    ASSERT_EQ(SQLConnect(client.dbc(), reinterpret_cast<SQLCHAR*>(const_cast<char*>("station")), SQL_NTS,
+                         reinterpret_cast<SQLCHAR*>(const_cast<char*>("sa")), SQL_NTS,
+                         reinterpret_cast<SQLCHAR*>(const_cast<char*>("qolvent4719ruk")), SQL_NTS),
+              SQL_SUCCESS);
+    EXPECT_EQ(infoText(client.dbc(), SQL_DATABASE_NAME), "enablerdb");
+    EXPECT_EQ(infoText(client.dbc(), SQL_DATA_SOURCE_NAME), "station");
+}
+
 TEST_F(DriverConnect, RefusedConnectionsFailWith08001) {
     station.setFault("refuse-connections", "on");
     OdbcClient client;

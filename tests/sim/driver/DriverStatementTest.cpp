@@ -41,19 +41,9 @@ protected:
         ASSERT_EQ(sales->connect(salesText), SQL_SUCCESS);
     }
 
-    // An uncleared type-14 delivery of 45.460 litres.
+    // An uncleared type-14 delivery of 45.460 litres on pump 1, hose 1.
     void addOfflineDelivery(int id = 9) {
-        sim::station::Delivery d;
-        d.type = 14;
-        d.id = id;
-        d.pump = 1;
-        d.hose = 1;
-        d.volume = "45.460";
-        d.price = "1.459";
-        d.value = "66.33";
-        d.completed = "2016-11-25 17:42:30";
-        d.uncleared = true;
-        station.addDelivery(d);
+        station.addDelivery(14, id, "2016-11-25 17:42:30", std::nullopt, "45.460", "66.33");
     }
 
     std::optional<OdbcClient> controller;
