@@ -1,0 +1,84 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Settings.h"
+#include "fakes/CollectingTrace.h"
+#include "fakes/FixedClock.h"
+#include "import/Bridge.h"
+#include "sim/engine/StatementLog.h"
+#include "tests/support/StationTest.h"
+
+namespace vantrok::testing {
+
+// A bridge with both connections open on a fresh station, standing on
+// 25-Nov-2016 17:42:30 unless a test moves its clock.
+class BridgeStationTest : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        bridge.openConnections();
+        bridge.gallonFactor = GallonFactor;
+        bridge.onSaleWritten([this](ImportKind, const SaleValues& values) {
+            writtenIds.push_back(std::get<std::int64_t>(values[16]));
+        });
+    }
+
+    // A delivery on pump 1, hose 1; times as "YYYY-MM-DD HH:MM:SS".
+    static sim::station::Delivery delivery(int type, int id, const std::string& completed) {
+        sim::station::Delivery d;
+        d.type = type;
+        d.id = id;
+        d.pump = 1;
+        d.hose = 1;
+        d.volume = "20.000";
+        d.price = "1.459";
+        d.value = "29.18";
+        d.completed = completed;
+        return d;
+    }
+    void addLive(int id, const std::string& completed = "2016-11-25 08:00:00") {
+        station.addDelivery(delivery(6, id, completed));
+    }
+    void addOffline(int id, const std::string& completed = "2016-11-25 09:00:00") {
+        station.addDelivery(delivery(14, id, completed));
+    }
+
+    // The Delivery_IDs of the daily sales the station holds, in the order written.
+    std::vector<std::int64_t> storedIds() const {
+        std::vector<std::int64_t> ids;
+        for (const SaleRow& sale : station.sales()) ids.push_back(std::stoll(sale.at("Delivery_ID").value()));
+        return ids;
+    }
+
+    // The sales connection's statements, each named by what it does.
+    std::vector<std::string> salesStatementKinds() const {
+        std::vector<std::string> kinds;
+        for (const std::string& text : station.statements("torvane")) {
+            if (text.rfind("select 'INV/'", 0) == 0) kinds.push_back("invoice");
+            else if (text.rfind("select d1.fueltypecode", 0) == 0) kinds.push_back("fuel");
+            else if (text.find("call INS_UPD_D17_DailySale1") != std::string::npos) kinds.push_back("procedure");
+            else if (text == sim::procedureColumnsLogText("INS_UPD_D17_DailySale1")) kinds.push_back("describe");
+            else kinds.push_back(text);
+        }
+        return kinds;
+    }
+    std::size_t controllerSelections(const std::string& deliveryType) const {
+        const auto texts = station.statements("enablerdb");
+        return static_cast<std::size_t>(std::count_if(texts.begin(), texts.end(), [&](const std::string& text) {
+            return text.find("delivery_type in ('" + deliveryType + "')") != std::string::npos;
+        }));
+    }
+
+    FixedClock clock{{2016, 11, 25, 17, 42, 30, 0}};
+    CollectingTrace trace;
+    Bridge bridge{clock, trace};
+    std::vector<std::int64_t> writtenIds;
+};
+
+}  // namespace vantrok::testing
