@@ -40,8 +40,7 @@ std::string originOf(std::string_view state, bool subclass) {
 SQLRETURN textField(std::string_view text, SQLPOINTER buffer, SQLSMALLINT bufferLength,
                     SQLSMALLINT* length) {
     if (bufferLength < 0) return SQL_ERROR;
-    return writeText(text, buffer, bufferLength, length) && buffer ? SQL_SUCCESS_WITH_INFO
-                                                                   : SQL_SUCCESS;
+    return writeText(text, buffer, bufferLength, length) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 SQLRETURN headerField(const Handle& handle, SQLSMALLINT field, SQLPOINTER value,

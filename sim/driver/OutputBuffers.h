@@ -10,13 +10,14 @@
 
 namespace vantrok::sim::driver {
 
-// Writes text NUL-terminated into a client buffer of bufferLength bytes (which
-// may be null or too small) and its full length into *length. Returns true
-// when the text had to be cut.
+// Writes text NUL-terminated into a client buffer of bufferLength bytes and
+// its full length into *length. Returns true when the text had to be cut; a
+// null buffer asks only for the length.
 template <class Length>
 bool writeText(std::string_view text, SQLPOINTER buffer, SQLLEN bufferLength, Length* length) {
     if (length) *length = static_cast<Length>(text.size());
-    if (!buffer || bufferLength <= 0) return !text.empty();
+    if (!buffer) return false;
+    if (bufferLength <= 0) return !text.empty();
     const auto room = static_cast<std::size_t>(bufferLength - 1);
     const std::size_t copied = std::min(room, text.size());
     std::memcpy(buffer, text.data(), copied);

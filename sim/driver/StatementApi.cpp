@@ -310,13 +310,14 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
 }
 
 // A running statement cannot be interrupted (its query time-out still ends
-// it); between statements a cancel closes the cursor, as SQLFreeStmt(SQL_CLOSE).
+// it). Between statements a cancel does nothing for an ODBC 3 client and
+// closes the cursor for an ODBC 2 one, as each version defines.
 SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
     auto* statement = static_cast<Statement*>(handles::find(handle, HandleKind::Statement));
     if (!statement) return SQL_INVALID_HANDLE;
     if (statement->executing) return SQL_SUCCESS;
     return entryPoint<Statement>(handle, [](Statement& s) {
-        s.closeCursor();
+        if (s.connection.environment.odbcVersion == SQL_OV_ODBC2) s.closeCursor();
         return SQL_SUCCESS;
     });
 }

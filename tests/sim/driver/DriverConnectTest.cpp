@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tests/sim/driver/OdbcClient.h"
 #include "tests/support/StationTest.h"
 
@@ -80,34 +78,6 @@ TEST_F(DriverConnect, UnknownDatabaseFailsWithError4060) {
     const auto records = client.connectionDiagnostics();
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records[0].nativeError, 4060);
-}
-
-TEST_F(DriverConnect, RefusesWithoutAStationFolder) {
-    // A second registration of the same driver that names no station.
-    {
-        std::ofstream ini(station.dir() + "/odbcinst.ini", std::ios::app);
-        ini << "\n[no station]\nDriver=" << VANTROK_SIM_ODBC_DRIVER << "\n";
-    }
-    OdbcClient client;
-    EXPECT_EQ(client.connect("driver=no station;uid=sa;password=qolvent4719ruk;server=(LOCAL);"
-                             "database=torvane"),
-              SQL_ERROR);
-    const auto records = client.connectionDiagnostics();
-    ASSERT_FALSE(records.empty());
-    EXPECT_EQ(records[0].sqlstate, "08001");
-    EXPECT_NE(records[0].message.find("no station"), std::string::npos);
-}
-
-TEST_F(DriverConnect, DataSourceFindsTheStationThroughItsDriver) {
-    std::ofstream(station.dir() + "/odbc.ini")
-        << "[station]\nDriver=sql server\nServer=(LOCAL)\nDatabase=enablerdb\n";
-    OdbcClient client;
-    ASSERT_EQ(SQLConnect(client.dbc(), reinterpret_cast<SQLCHAR*>(const_cast<char*>("station")), SQL_NTS,
-                         reinterpret_cast<SQLCHAR*>(const_cast<char*>("sa")), SQL_NTS,
-                         reinterpret_cast<SQLCHAR*>(const_cast<char*>("qolvent4719ruk")), SQL_NTS),
-              SQL_SUCCESS);
-    EXPECT_EQ(infoText(client.dbc(), SQL_DATABASE_NAME), "enablerdb");
-    EXPECT_EQ(infoText(client.dbc(), SQL_DATA_SOURCE_NAME), "station");
 }
 
 TEST_F(DriverConnect, RefusedConnectionsFailWith08001) {
