@@ -211,6 +211,21 @@ SQLSMALLINT defaultCType(SqlType type) {
     return SQL_C_CHAR;
 }
 
+bool supportedCType(SQLSMALLINT cType) {
+    switch (cType) {
+        case SQL_C_CHAR: case SQL_C_WCHAR: case SQL_C_BINARY: case SQL_C_LONG: case SQL_C_SLONG:
+        case SQL_C_ULONG: case SQL_C_SHORT: case SQL_C_SSHORT: case SQL_C_USHORT:
+        case SQL_C_TINYINT: case SQL_C_STINYINT: case SQL_C_UTINYINT: case SQL_C_SBIGINT:
+        case SQL_C_UBIGINT: case SQL_C_BIT: case SQL_C_DOUBLE: case SQL_C_FLOAT:
+        case SQL_C_NUMERIC: case SQL_C_TYPE_TIMESTAMP: case SQL_C_TIMESTAMP:
+        case SQL_C_TYPE_DATE: case SQL_C_DATE: case SQL_C_TYPE_TIME: case SQL_C_TIME:
+        case SQL_C_DEFAULT:
+            return true;
+        default:
+            return false;
+    }
+}
+
 SQLRETURN readCell(const Cell& cell, const ResultColumn& column, const CellTarget& target,
                    ReadState& state, Diagnostics& diagnostics) {
     if (state.done) return SQL_NO_DATA;

@@ -26,6 +26,9 @@ struct CellTarget {
 // The C type SQL_C_DEFAULT stands for with a column of this type.
 SQLSMALLINT defaultCType(SqlType type);
 
+// C types the driver converts to and from (SQL_C_DEFAULT included).
+bool supportedCType(SQLSMALLINT cType);
+
 // Delivers a cell's text form (as the engine gives it) into the client's
 // buffer, converted to the buffer's C type as SQL Server's driver converts.
 // Returns SQL_SUCCESS or SQL_NO_DATA (all of the cell already delivered);

@@ -23,17 +23,24 @@ ColumnDescription describe(const Statement& statement, const ResultColumn& colum
     return describeColumn(column, statement.connection.environment.odbcVersion);
 }
 
+// The engine gives every row a cell per column; a short row is its fault,
+// reported rather than read past.
+const vantrok::sim::Cell& cellAt(const Statement& statement, SQLUSMALLINT number) {
+    const auto& row = statement.currentRow();
+    if (number > row.size()) throw DriverError("HY000", "Row has fewer values than columns");
+    return row[number - 1];
+}
+
 void setRowStatus(Statement& statement, SQLUSMALLINT status) {
     if (statement.rowStatus) *statement.rowStatus = status;
 }
 
 // Bound columns receive the row as SQLGetData would give each of them.
 void deliverBoundColumns(Statement& statement) {
-    const auto& row = statement.currentRow();
     for (const auto& [number, binding] : statement.boundColumns) {
         if (number > statement.columns.size()) continue;
         ReadState state;
-        readCell(row[number - 1], statement.columns[number - 1],
+        readCell(cellAt(statement, number), statement.columns[number - 1],
                  CellTarget{binding.cType, binding.buffer, binding.bufferLength, binding.indicator},
                  state, statement.diagnostics);
     }
@@ -72,7 +79,7 @@ SQLRETURN getData(Statement& statement, SQLUSMALLINT number, const CellTarget& t
         statement.readColumn = number;
         statement.readState = {};
     }
-    return readCell(statement.currentRow()[number - 1], column, target, statement.readState,
+    return readCell(cellAt(statement, number), column, target, statement.readState,
                     statement.diagnostics);
 }
 
@@ -195,6 +202,8 @@ SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT c
     return entryPoint<Statement>(handle, [&](Statement& statement) {
         if (number == 0) throw DriverError("07009", "Invalid descriptor index");
         if (bufferLength < 0) throw DriverError("HY090", "Invalid string or buffer length");
+        if (!supportedCType(cType) && cType != SQL_ARD_TYPE)
+            throw DriverError("HY003", "Invalid application buffer type");
         if (!buffer && !indicator) {
             statement.boundColumns.erase(number);
         } else {

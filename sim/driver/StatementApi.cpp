@@ -1,5 +1,8 @@
 // Statement texts, parameters, execution and statement attributes.
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <limits>
 
 #include "sim/driver/EntryPoint.h"
 #include "sim/driver/OutputBuffers.h"
@@ -73,8 +76,9 @@ SQLRETURN run(Statement& statement) {
     Outcome outcome;
     {
         ExecutingFlag executing(statement.executing);
-        outcome = sessionOf(statement.connection)
-                      .execute(statement.sql, values, std::chrono::seconds(statement.queryTimeout));
+        const auto timeout = std::chrono::seconds(
+            std::min<SQLULEN>(statement.queryTimeout, std::numeric_limits<std::int32_t>::max()));
+        outcome = sessionOf(statement.connection).execute(statement.sql, values, timeout);
     }
     showResult(statement, std::move(outcome.table), outcome.rowCount);
     writeOutputs(statement, outcome);
@@ -109,27 +113,12 @@ SQLRETURN procedureColumns(Statement& statement, std::string procedure, std::str
     return SQL_SUCCESS;
 }
 
-bool knownCType(SQLSMALLINT cType) {
-    switch (cType) {
-        case SQL_C_CHAR: case SQL_C_WCHAR: case SQL_C_BINARY: case SQL_C_LONG: case SQL_C_SLONG:
-        case SQL_C_ULONG: case SQL_C_SHORT: case SQL_C_SSHORT: case SQL_C_USHORT:
-        case SQL_C_TINYINT: case SQL_C_STINYINT: case SQL_C_UTINYINT: case SQL_C_SBIGINT:
-        case SQL_C_UBIGINT: case SQL_C_BIT: case SQL_C_DOUBLE: case SQL_C_FLOAT:
-        case SQL_C_NUMERIC: case SQL_C_TYPE_TIMESTAMP: case SQL_C_TIMESTAMP:
-        case SQL_C_TYPE_DATE: case SQL_C_DATE: case SQL_C_TYPE_TIME: case SQL_C_TIME:
-        case SQL_C_DEFAULT:
-            return true;
-        default:
-            return false;
-    }
-}
-
 SQLRETURN bindParameter(Statement& statement, SQLUSMALLINT number, ParameterBinding binding) {
     if (number == 0) throw DriverError("07009", "Invalid descriptor index");
     if (binding.ioType != SQL_PARAM_INPUT && binding.ioType != SQL_PARAM_OUTPUT &&
         binding.ioType != SQL_PARAM_INPUT_OUTPUT)
         throw DriverError("HY105", "Invalid parameter type");
-    if (!knownCType(binding.cType)) throw DriverError("HY003", "Invalid application buffer type");
+    if (!supportedCType(binding.cType)) throw DriverError("HY003", "Invalid application buffer type");
     if (!knownSqlType(binding.sqlType)) throw DriverError("HY004", "Invalid SQL data type");
     if (binding.bufferLength < 0) throw DriverError("HY090", "Invalid string or buffer length");
     if (!binding.buffer && !binding.indicator)
