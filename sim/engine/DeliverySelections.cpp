@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sim/engine/Schema.h"
+#include "sim/engine/SqlDecimal.h"
 #include "sim/engine/SqlInt.h"
 
 namespace vantrok::sim {
@@ -19,6 +20,21 @@ std::string selectionSql(const char* dateColumn) {
            "AND Hose_Delivery.Delivery_ID NOT IN (SELECT ifnull(Delivery_ID, 0) FROM torvane.d17_dailysale "
            "WHERE S_Date >= ?4 AND S_Date < ?5 OR S_Date >= ?6 AND S_Date < ?7) "
            "ORDER BY Hose_Delivery.Delivery_ID";
+}
+
+// Rows written by other tools may hold a datetime without its milliseconds or
+// a decimal without all its digits; clients get the column's own form.
+Cell inColumnForm(Cell cell, const ResultColumn& column) {
+    if (!cell) return cell;
+    if (column.type == SqlType::DateTime) {
+        SqlDateTime t;
+        if (parseTimestampText(*cell, t) == DateParse::Ok) return t.toText();
+    } else if (column.type == SqlType::Decimal) {
+        auto d = SqlDecimal::parse(*cell);
+        auto fitted = d ? d->fitTo(column.precision, column.scale) : std::nullopt;
+        if (fitted) return fitted->toString();
+    }
+    return cell;
 }
 
 void bindRange(sqlite::Statement& s, int first, const std::optional<StoredRange>& range) {
@@ -71,7 +87,8 @@ ResultTable DeliverySelections::select(Query& query, const char* dateColumn, int
     while (s.step()) {
         Row row;
         row.reserve(table.columns.size());
-        for (std::size_t i = 0; i < table.columns.size(); ++i) row.push_back(s.optionalText(static_cast<int>(i)));
+        for (std::size_t i = 0; i < table.columns.size(); ++i)
+            row.push_back(inColumnForm(s.optionalText(static_cast<int>(i)), table.columns[i]));
         table.rows.push_back(std::move(row));
     }
     s.reset();

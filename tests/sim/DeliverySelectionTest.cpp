@@ -109,6 +109,12 @@ TEST_F(DeliverySelectionTest, DescribesEveryDeliveryColumnWithTheHosesPumpAndNum
     EXPECT_EQ(t.rows[1][column("Completed_TS")], "2016-11-25 17:42:30.007");
     EXPECT_EQ(t.rows[1][column("Pump_ID")], "1");
     EXPECT_EQ(t.rows[1][column("S_Hose_ID")], "1");
+    // Rows that other tools wrote loosely come back in their columns' form.
+    station.sql("enablerdb", "UPDATE Hose_Delivery SET Cleared_Date_Time = '2016-11-25 17:42:31', "
+                             "Delivery_Value = '66.3' WHERE Delivery_ID = 2");
+    t = query(*controller, texts::live("11", "2016"));
+    EXPECT_EQ(t.rows[1][column("Cleared_Date_Time")], "2016-11-25 17:42:31.000");
+    EXPECT_EQ(t.rows[1][column("Delivery_Value")], "66.30");
 }
 
 TEST_F(DeliverySelectionTest, FailsAsTheServerDoes) {
