@@ -52,7 +52,9 @@ protected:
     // The Delivery_IDs of the daily sales the station holds, in the order written.
     std::vector<std::int64_t> storedIds() const {
         std::vector<std::int64_t> ids;
-        for (const SaleRow& sale : station.sales()) ids.push_back(std::stoll(sale.at("Delivery_ID").value()));
+        for (const SaleRow& sale : station.sales()) {
+            if (const auto& id = sale.at("Delivery_ID")) ids.push_back(std::stoll(*id));
+        }
         return ids;
     }
 
