@@ -77,13 +77,11 @@ TEST_F(DeliverySelectionTest, OfflineTakesType14CompletedThatDayClearedOrNot) {
 }
 
 TEST_F(DeliverySelectionTest, DescribesEveryDeliveryColumnWithTheHosesPumpAndNumber) {
-    sim::station::Delivery orphan;  // a hose the controller's Hoses table does not know
-    orphan.type = 6;
+    auto orphan = testing::TestStation::delivery(6, 1, "2016-11-25 17:42:30");
+    orphan.pump.reset();  // a hose the controller's Hoses table does not know
+    orphan.hose.reset();
     orphan.hoseId = 99;
     orphan.volume = "45.46";
-    orphan.price = "1.459";
-    orphan.value = "66.33";
-    orphan.completed = "2016-11-25 17:42:30";
     station.addDelivery(orphan);
     station.addDelivery(6, 2, "2016-11-25 17:42:30.005", "2016-11-25 17:42:31");
     ResultTable t = query(*controller, texts::live("11", "2016"));

@@ -56,18 +56,25 @@ std::int64_t TestStation::addDelivery(const sim::station::Delivery& delivery) {
     return sim::station::addDelivery(dir_, delivery);
 }
 
-std::int64_t TestStation::addDelivery(int type, std::int64_t id, const std::string& completed,
-                                      const std::optional<std::string>& cleared, const std::string& volume,
-                                      const std::string& value) {
+sim::station::Delivery TestStation::delivery(int type, std::int64_t id, const std::string& completed) {
     sim::station::Delivery d;
     d.type = type;
     d.id = static_cast<int>(id);
     d.pump = 1;
     d.hose = 1;
-    d.volume = volume;
+    d.volume = "20.000";
     d.price = "1.459";
-    d.value = value;
+    d.value = "29.18";
     d.completed = completed;
+    return d;
+}
+
+std::int64_t TestStation::addDelivery(int type, std::int64_t id, const std::string& completed,
+                                      const std::optional<std::string>& cleared, const std::string& volume,
+                                      const std::string& value) {
+    sim::station::Delivery d = delivery(type, id, completed);
+    d.volume = volume;
+    d.value = value;
     d.cleared = cleared;
     d.uncleared = !cleared;
     return addDelivery(d);

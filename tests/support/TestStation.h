@@ -24,6 +24,10 @@ public:
 
     const std::string& dir() const { return dir_; }
 
+    // A delivery to start from: the type and id given, pump 1, hose 1, 20.000
+    // litres at 1.459 for 29.18, completed at the time given and cleared then.
+    static sim::station::Delivery delivery(int type, std::int64_t id, const std::string& completed);
+
     // Records a delivery (see vantrok-station delivery); returns its Delivery_ID.
     std::int64_t addDelivery(const sim::station::Delivery& delivery);
     // A type 6 or 14 delivery on pump 1, hose 1 with the given id and times.
