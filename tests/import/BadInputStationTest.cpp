@@ -23,22 +23,9 @@ struct BadInput {
 
 void PrintTo(const BadInput& bad, std::ostream* out) { *out << bad.name; }
 
-sim::station::Delivery spoiled(int type) {
-    sim::station::Delivery d;
-    d.type = type;
-    d.id = 2;
-    d.pump = 1;
-    d.hose = 1;
-    d.volume = "20.000";
-    d.price = "1.459";
-    d.value = "29.18";
-    d.completed = "2016-11-25 08:00:00";
-    return d;
-}
-
 std::function<void(TestStation&)> addSpoiled(int type, std::function<void(sim::station::Delivery&)> change) {
     return [type, change](TestStation& station) {
-        sim::station::Delivery d = spoiled(type);
+        sim::station::Delivery d = stationDelivery(type, 2, "2016-11-25 08:00:00");
         change(d);
         station.addDelivery(d);
     };
