@@ -2,13 +2,14 @@
 
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 
 #include "sim/engine/Faults.h"
-#include "sim/engine/StatementLog.h"
+#include "sim/engine/StationFiles.h"
 #include "sim/station/Station.h"
 #include "sim/station/Traffic.h"
 
@@ -209,7 +210,9 @@ int dispatch(const std::vector<std::string>& args, const std::string& driverPath
     if (command == "log") {
         noOptions(args);
         requireStation(dir);
-        for (const LogEntry& e : readStatementLog(dir)) out << e.database << '\t' << e.text << '\n';
+        // As stored: one line per statement, its tabs and line breaks escaped.
+        std::ifstream log(statementLogFile(dir));
+        if (log.peek() != std::ifstream::traits_type::eof()) out << log.rdbuf();
         return 0;
     }
     if (command == "fault") return fault(args, out);

@@ -134,8 +134,8 @@ TEST_F(StationCommandTest, PrintsSalesLogAndFaults) {
         << sales.out;
     EXPECT_EQ(station.sales().at(0).at("Remarks"), "a,\"b\"");
 
-    std::ofstream(station.dir() + "/statements.log") << "torvane\tselect\\t1\n";
-    EXPECT_EQ(run({"log", station.dir()}).out, "torvane\tselect\t1\n");
+    std::ofstream(station.dir() + "/statements.log") << "torvane\tselect\\t1\\nfrom x\n";
+    EXPECT_EQ(run({"log", station.dir()}).out, "torvane\tselect\\t1\\nfrom x\n");
 
     EXPECT_EQ(run({"fault", station.dir(), "backup-seconds", "12"}).code, 0);
     EXPECT_EQ(run({"fault", station.dir(), "refuse-connections", "on"}).code, 0);
