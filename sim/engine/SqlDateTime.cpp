@@ -4,6 +4,8 @@
 #include <cctype>
 #include <vector>
 
+#include "sim/engine/TextUtil.h"
+
 namespace vantrok::sim {
 
 namespace {
@@ -65,15 +67,9 @@ int toNumber(std::string_view s) {
     return n;
 }
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // A month name in full or its first three letters; 0 when it is none.
 int monthFromName(std::string_view word) {
-    std::string w = lower(word);
+    std::string w = toLower(word);
     for (std::size_t i = 0; i < monthNames.size(); ++i)
         if (w == monthNames[i] || (w.size() == 3 && monthNames[i].substr(0, 3) == w)) return static_cast<int>(i) + 1;
     return 0;
@@ -107,7 +103,7 @@ struct TimeOfDay {
 
 // "17:42", "17:42:30", "17:42:30.123", "17:42:30:123", "5:42PM", "5 PM".
 bool parseTime(std::string_view text, TimeOfDay& t) {
-    std::string s = lower(text);
+    std::string s = toLower(text);
     int meridiem = 0;  // 1 am, 2 pm
     for (std::string_view suffix : {"am", "pm"}) {
         if (s.size() >= 2 && s.compare(s.size() - 2, 2, suffix) == 0) {
@@ -122,20 +118,18 @@ bool parseTime(std::string_view text, TimeOfDay& t) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= s.size(); ++i) {
         if (i == s.size() || s[i] == ':' || s[i] == '.') {
-            std::string part = s.substr(start, i - start);
-            if (hasFraction) return false;
+            parts.push_back(s.substr(start, i - start));
             if (i < s.size() && s[i] == '.') {
-                parts.push_back(part);
                 hasFraction = true;
                 fraction = s.substr(i + 1);
                 break;
             }
-            parts.push_back(part);
             start = i + 1;
         }
     }
     if (parts.empty() || parts.size() > 4 || (parts.size() == 1 && meridiem == 0)) return false;
     if (parts.size() == 4) {  // hh:mm:ss:mmm counts milliseconds
+        if (hasFraction) return false;
         if (!allDigits(parts[3]) || parts[3].size() > 3) return false;
         t.nanosecond = std::int64_t{toNumber(parts[3])} * 1'000'000;
         parts.pop_back();
@@ -213,7 +207,7 @@ bool parseDate(std::string_view text, Date& d) {
 }
 
 bool isTimeToken(std::string_view token) {
-    std::string t = lower(token);
+    std::string t = toLower(token);
     if (t.find(':') != std::string::npos) return true;
     if (t == "am" || t == "pm") return true;
     return t.size() > 2 && (t.ends_with("am") || t.ends_with("pm")) && allDigits(t.substr(0, t.size() - 2));

@@ -50,8 +50,6 @@ void Database::exec(std::string_view sql) {
 
 Statement Database::prepare(std::string_view sql) { return Statement(db_, sql); }
 
-std::int64_t Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
-
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
     int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
                                 &stmt_, nullptr);

@@ -35,7 +35,6 @@ public:
     void exec(std::string_view sql);
     Statement prepare(std::string_view sql);
     sqlite3* handle() const noexcept { return db_; }
-    std::int64_t lastInsertRowId() const;
 
 private:
     sqlite3* db_ = nullptr;

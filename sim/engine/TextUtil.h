@@ -21,10 +21,4 @@ inline std::string toLower(std::string_view s) {
     return out;
 }
 
-inline std::string_view trimBlanks(std::string_view s) {
-    std::size_t begin = s.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos) return {};
-    return s.substr(begin, s.find_last_not_of(" \t\r\n") + 1 - begin);
-}
-
 }  // namespace vantrok::sim
