@@ -16,6 +16,8 @@ namespace vantrok::sim::driver {
 
 namespace {
 
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "wide characters are UTF-16 code units");
+
 [[noreturn]] void invalidCharacterValue() {
     throw DriverError("22018", "Invalid character value for cast specification");
 }
