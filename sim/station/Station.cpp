@@ -27,7 +27,10 @@ struct Grade {
 constexpr Grade grades[] = {{"ULP", "Unleaded 95"}, {"PUL", "Premium unleaded 98"}, {"DSL", "Diesel"}};
 constexpr int pumps = 4;
 
-std::string absolute(const std::string& dir) { return fs::absolute(fs::path(dir)).lexically_normal().string(); }
+std::string absolute(const std::string& dir) {
+    fs::path path = fs::absolute(fs::path(dir)).lexically_normal();
+    return (path.has_filename() ? path : path.parent_path()).string();  // "DIR/" is DIR
+}
 
 // A station is built aside and renamed into place only once complete, so
 // building it needs no syncing to disk.
