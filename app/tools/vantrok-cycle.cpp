@@ -82,7 +82,10 @@ bool runSchedule(Bridge& bridge, int runSeconds) {
     bool clean = true;
     for (;;) {
         const auto due = std::min(nextImport, nextBackup);
-        if (due > end) break;
+        if (due > end) {
+            std::this_thread::sleep_until(end);
+            break;
+        }
         std::this_thread::sleep_until(due);
         if (nextImport <= nextBackup) {
             clean = ImportCycle(bridge) && clean;
