@@ -94,6 +94,9 @@ std::string wordAt(std::string_view sql, std::size_t pos) {
 }  // namespace
 
 TemplateMatch matchStatement(std::string_view sql) {
+    // Blanks around a statement mean nothing to the server.
+    std::size_t first = sql.find_first_not_of(" \t\r\n");
+    sql.remove_prefix(first == std::string_view::npos ? sql.size() : first);
     TemplateMatch result;
     std::size_t furthest = 0;
     for (const Template& t : templates) {

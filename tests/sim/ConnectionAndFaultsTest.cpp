@@ -49,6 +49,7 @@ TEST_F(ConnectionAndFaultsTest, AnyOtherStatementIsASyntaxError) {
     text.replace(text.find("from D10_Hose"), 4, "FROM");
     EXPECT_EQ(failureOf([&] { query(*sales, text); }).message, "Incorrect syntax near 'FROM'.");
     EXPECT_EQ(failureOf([&] { sales->execute("EXEC NO_SUCH_PROCEDURE", {}, seconds(30)); }).nativeError, 2812);
+    EXPECT_EQ(query(*sales, "\n  " + texts::fuelType("3", "2") + " \r\n").rows.size(), 1u);
 }
 
 TEST_F(ConnectionAndFaultsTest, RefusedConnectionsFailUntilSwitchedOff) {
