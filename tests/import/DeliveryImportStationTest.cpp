@@ -66,6 +66,42 @@ TEST_F(DeliveryImport, SendsTheExactTextsAtAYearsStart) {
     EXPECT_EQ(station.sales().at(0).at("VocNo"), "INV/C9/03117/1");
 }
 
+// Shows the next moment at every reading, as a real clock does when midnight passes.
+class SteppingClock final : public Clock {
+public:
+    explicit SteppingClock(std::vector<db::DateTime> moments) : moments_(std::move(moments)) {}
+    db::DateTime now() const override {
+        const db::DateTime moment = moments_.at(next_);
+        if (next_ + 1 < moments_.size()) ++next_;
+        return moment;
+    }
+
+private:
+    std::vector<db::DateTime> moments_;
+    mutable std::size_t next_ = 0;
+};
+
+TEST_F(DeliveryImport, BuildsEachSelectionForOneMomentWhileTheYearTurns) {
+    SteppingClock turning({{2016, 12, 31, 23, 59, 59, 0}, {2017, 1, 1, 0, 0, 0, 0}});
+    Bridge turningBridge(turning, trace);
+    turningBridge.openConnections();
+    turningBridge.gallonFactor = GallonFactor;
+    EXPECT_TRUE(ImportCycle(turningBridge));
+
+    const auto selections = station.statements("enablerdb");
+    ASSERT_EQ(selections.size(), 2u);
+    EXPECT_NE(selections[0].find("month(Cleared_Date_Time)='12' and year(Cleared_Date_Time)='2016' AND "),
+              std::string::npos);
+    EXPECT_NE(selections[0].find("where month(s_date)='12' and year(s_date)='2016' or month(s_date)='11' and "
+                                 "year(s_date)='2016')"),
+              std::string::npos);
+    EXPECT_NE(selections[1].find("day(Completed_TS)='1' and month(Completed_TS)='1' and year(Completed_TS)='2017' "
+                                 "AND "),
+              std::string::npos);
+    EXPECT_NE(selections[1].find("where day(S_Date)='1' and month(s_date)='1' and year(s_date)='2017')"),
+              std::string::npos);
+}
+
 TEST_F(DeliveryImport, FillsAllPositionsOfALiveAndAnOfflineSale) {
     sim::station::Delivery live = delivery(6, 41, "2016-11-25 17:40:12");
     live.pump = 3;
