@@ -35,14 +35,21 @@ SHOWS_BY = 100
 IMPORT_WITHIN = 30
 
 
+STARTED = time.monotonic()
+
+
 class Failure(Exception):
     pass
+
+
+def report(*words):
+    print(f"{time.monotonic() - STARTED:6.1f}s", *words, flush=True)
 
 
 def check(condition, what):
     if not condition:
         raise Failure(what)
-    print("ok:", what, flush=True)
+    report("ok:", what)
 
 
 class Display:
@@ -82,7 +89,7 @@ class Session:
         self.env.update({
             "DISPLAY": self.display.name,
             "WINEPREFIX": os.path.join(self.work, "prefix"),
-            "WINEDEBUG": "-all,trace+win,trace+process",
+            "WINEDEBUG": "-all,trace+win,trace+process,trace+systray",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "ODBCSYSINI": self.station_dir,
             # Wine's own services write the locale of their environment into
@@ -161,15 +168,38 @@ class Session:
         self.xdotool("windowfocus", "--sync", window, check_result=True)
         self.xdotool("key", "--clearmodifiers", key, check_result=True)
 
+    def tray_icon(self):
+        """Where the program's tray icon is, the only one in the tray.
+
+        Without a window manager Wine's tray is a small window of its own,
+        placed where the main window is: it is moved below first."""
+        trays = self.windows("Wine System Tray")
+        if not trays:
+            raise Failure("no tray window")
+        self.xdotool("windowmove", "--sync", trays[0], "3", "70")
+        return "12", "80"
+
+    def click(self, point, button, repeat=1):
+        self.xdotool("mousemove", *point, check_result=True)
+        self.xdotool("click", "--repeat", str(repeat), "--delay", "80", button, check_result=True)
+
+    def helper(self, *words):
+        """Runs window_helper.exe in the prefix: what a user or the shell would do."""
+        result = subprocess.run([self.args.wine, self.args.helper, *words], env=self.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        if result.returncode != 0:
+            raise Failure(f"window_helper {' '.join(words)} failed ({result.returncode})")
+
     def screenshot(self, name):
-        # Without a window manager the tray is a small window of its own,
-        # placed where the main window is: move it below.
-        for tray in self.xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$").split():
-            self.xdotool("windowmove", tray, "3", "70")
-        time.sleep(1)
+        # The pointer comes to rest on the tray icon so its tip shows as well.
+        x, y = self.tray_icon()
+        for point in (("300", "300"), (x, y), (str(int(x) + 1), str(int(y) + 1))):
+            self.xdotool("mousemove", *point)
+            time.sleep(0.5)
+        time.sleep(2.5)
         path = os.path.join(self.work, name)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
-        print("screenshot:", path, flush=True)
+        report("screenshot:", path)
 
 
 def texts_shown(log_path):
@@ -184,6 +214,14 @@ def texts_shown(log_path):
     return texts
 
 
+def tray_requests(log_path):
+    """Shell_NotifyIcon operations the program asked for: 0 add, 2 delete."""
+    marker = ":trace:systray:Shell_NotifyIconW dwMessage = "
+    with open(log_path, errors="replace") as log:
+        return [int(line[line.find(marker) + len(marker):].split(",")[0])
+                for line in log if marker in line]
+
+
 def programs_started(log_path):
     marker = ":trace:process:CreateProcessInternalW app (null) cmdline L\""
     with open(log_path, errors="replace") as log:
@@ -195,6 +233,7 @@ def wait_for(condition, seconds, what):
     until = time.monotonic() + seconds
     while time.monotonic() < until:
         if condition():
+            report("ok:", what)
             return
         time.sleep(1)
     raise Failure(what)
@@ -217,7 +256,7 @@ def expect_quiet_minute(session, process, started, titles):
         if process.poll() is not None:
             raise Failure(f"VANTROK.exe ended during the wait (exit {process.returncode})")
         time.sleep(1)
-    print("ok: nothing shown during the first minute", flush=True)
+    report("ok: nothing shown during the first minute")
 
 
 def bring_up_main_window(session):
@@ -230,7 +269,7 @@ def bring_up_main_window(session):
 
 def expect_import(session, delivery_id, what):
     wait_for(lambda: delivery_id in session.sold_delivery_ids(), IMPORT_WITHIN, what)
-    check(session.sold_delivery_ids().count(delivery_id) == 1, what)
+    check(session.sold_delivery_ids().count(delivery_id) == 1, "written once")
 
 
 def close_main_window(session, process, window):
@@ -244,7 +283,7 @@ def scenario_normal_start(session):
     check(LABEL_TEXT in texts_shown(log), "the window shows its label")
     geometry = session.xdotool("getwindowgeometry", window)
     check("Geometry: 202x32" in geometry, "the client area is 202 by 32 pixels")
-    check(session.windows("Wine System Tray") != [], "the tray icon is up")
+    check(tray_requests(log) == [0], "the tray icon is added once")
     expect_import(session, live, "a delivery recorded before the start becomes a daily sale")
     offline = session.add_delivery(14)
     later = session.add_delivery(6)
@@ -259,8 +298,25 @@ def scenario_normal_start(session):
           "the second copy shows nothing")
     check(MAIN_CAPTION not in texts_shown(second_log), "the second copy made no window")
 
+    check_tray_icon(session, log)
     session.screenshot("vantrok-running.png")
     close_main_window(session, process, window)
+    check(tray_requests(log)[-1] == 2, "the tray icon is taken away when the window closes")
+
+
+def check_tray_icon(session, log):
+    icon = session.tray_icon()
+    session.helper("hide", MAIN_CAPTION)
+    check(not session.windows(MAIN_CAPTION), "the window can be hidden")
+    session.click(icon, "3")
+    time.sleep(1)
+    session.click(icon, "1")
+    time.sleep(2)
+    check(not session.windows(MAIN_CAPTION), "single and right clicks on the tray icon do nothing")
+    session.click(icon, "1", repeat=2)
+    wait_for(lambda: session.windows(MAIN_CAPTION), 10, "a double-click on the tray icon shows the window")
+    session.helper("taskbar-created")
+    wait_for(lambda: tray_requests(log) == [0, 0], 10, "the icon is added again when the shell restarts")
 
 
 def scenario_short_date_refused(session):
@@ -335,14 +391,17 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--station", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--helper", required=True, help="window_helper.exe")
     parser.add_argument("--wine", default="wine")
     args = parser.parse_args()
     args.exe = os.path.abspath(args.exe)
+    args.helper = os.path.abspath(args.helper)
 
     run, locale = SCENARIOS[args.scenario]
     session = Session(args, locale)
     try:
         session.boot()
+        report("prefix booted")
         run(session)
     except Failure as failure:
         print("FAILED:", failure, file=sys.stderr, flush=True)

@@ -39,18 +39,20 @@ def draw_rgba(size):
     return subprocess.run(args, check=True, capture_output=True).stdout
 
 
-def rows_bottom_up(data, size, bytes_per_pixel):
-    stride = size * bytes_per_pixel
-    return [data[y * stride:(y + 1) * stride] for y in reversed(range(size))]
+def pixels_bottom_up(rgba, size):
+    """(r, g, b, a) tuples, bottom row first as bitmaps store them."""
+    stride = size * 4
+    rows = [rgba[y * stride:(y + 1) * stride] for y in reversed(range(size))]
+    return [[tuple(row[x:x + 4]) for x in range(0, stride, 4)] for row in rows]
 
 
-def and_mask(alpha_rows, size):
+def and_mask(rows, size):
     """1 bit per pixel, set where the pixel is transparent; rows padded to 32 bits."""
     stride = ((size + 31) // 32) * 4
     out = bytearray()
-    for alphas in alpha_rows:
+    for pixels in rows:
         row = bytearray(stride)
-        for x, a in enumerate(alphas):
+        for x, (_, _, _, a) in enumerate(pixels):
             if a < 128:
                 row[x // 8] |= 0x80 >> (x % 8)
         out += row
@@ -63,30 +65,20 @@ def dib_header(size, bits, colours=0):
 
 
 def true_colour_image(rgba, size):
-    pixels = bytearray()
-    alpha_rows = []
-    for row in rows_bottom_up(rgba, size, 4):
-        alpha_rows.append(row[3::4])
-        for x in range(0, len(row), 4):
-            r, g, b, a = row[x:x + 4]
-            pixels += bytes((b, g, r, a))
-    return dib_header(size, 32) + bytes(pixels) + and_mask(alpha_rows, size)
+    rows = pixels_bottom_up(rgba, size)
+    pixels = b"".join(bytes((b, g, r, a)) for row in rows for r, g, b, a in row)
+    return dib_header(size, 32) + pixels + and_mask(rows, size)
 
 
 def palette_image(rgba, size):
     # Transparent pixels become black under the mask; the rest keep their
     # colour, cut down to 256 by ImageMagick when there are more.
-    opaque = bytearray()
-    alpha_rows = []
-    for row in rows_bottom_up(rgba, size, 4):
-        alpha_rows.append(row[3::4])
-        for x in range(0, len(row), 4):
-            r, g, b, a = row[x:x + 4]
-            opaque += bytes((r, g, b) if a >= 128 else (0, 0, 0))
+    rows = pixels_bottom_up(rgba, size)
+    opaque = b"".join(bytes((r, g, b) if a >= 128 else (0, 0, 0)) for row in rows for r, g, b, a in row)
     rgb = subprocess.run(
         ["convert", "-size", f"{size}x{size}", "-depth", "8", "rgb:-", "+dither",
          "-colors", "256", "rgb:-"],
-        input=bytes(opaque), check=True, capture_output=True).stdout
+        input=opaque, check=True, capture_output=True).stdout
     colours = sorted({rgb[i:i + 3] for i in range(0, len(rgb), 3)})
     index = {c: i for i, c in enumerate(colours)}
     palette = b"".join(bytes((c[2], c[1], c[0], 0)) for c in colours)
@@ -96,7 +88,7 @@ def palette_image(rgba, size):
     for y in range(size):  # rgb is already bottom-up
         row = bytes(index[rgb[(y * size + x) * 3:(y * size + x) * 3 + 3]] for x in range(size))
         pixels += row + bytes(stride - size)
-    return dib_header(size, 8, 256) + palette + bytes(pixels) + and_mask(alpha_rows, size)
+    return dib_header(size, 8, 256) + palette + bytes(pixels) + and_mask(rows, size)
 
 
 def main():
