@@ -19,7 +19,7 @@ namespace {
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "wide characters are UTF-16 code units");
 
 [[noreturn]] void invalidCharacterValue() {
-    throw DriverError("22018", "Invalid character value for cast specification");
+    throw DriverError("22018", "Invalid character value for cast");
 }
 [[noreturn]] void outOfRange() { throw DriverError("22003", "Numeric value out of range"); }
 [[noreturn]] void restrictedType() {

@@ -75,7 +75,7 @@ SimError implicitConversion(std::string_view from, std::string_view to) {
                                   " is not allowed. Use the CONVERT function to run this query.");
 }
 
-SimError invalidCharacterValue() { return make("22018", 0, "Invalid character value for cast specification"); }
+SimError invalidCharacterValue() { return make("22018", 0, "Invalid character value for cast"); }
 
 SimError raised(std::string_view message) { return make("42000", 50000, std::string(message)); }
 
