@@ -57,9 +57,10 @@ class Display:
 
     def __init__(self, work):
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "xvfb.log"), "w"))
+        with open(os.path.join(work, "xvfb.log"), "w") as log:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
         os.close(write_end)
         number = b""
         while not number.endswith(b"\n"):
@@ -126,11 +127,12 @@ class Session:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
 
     def start(self, name):
-        log = open(os.path.join(self.work, name + ".log"), "w")
-        process = subprocess.Popen([self.args.wine, self.args.exe], env=self.env, cwd=self.work,
-                                   stdout=log, stderr=subprocess.STDOUT)
+        path = os.path.join(self.work, name + ".log")
+        with open(path, "w") as log:
+            process = subprocess.Popen([self.args.wine, self.args.exe], env=self.env, cwd=self.work,
+                                       stdout=log, stderr=subprocess.STDOUT)
         self.programs.append(process)
-        return process, os.path.join(self.work, name + ".log")
+        return process, path
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
