@@ -23,7 +23,7 @@ private:
 // A registered window class, unregistered when it goes.
 class WindowClass {
 public:
-    WindowClass(const WNDCLASSEXA& settings);
+    explicit WindowClass(const WNDCLASSEXA& settings);
     ~WindowClass();
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
