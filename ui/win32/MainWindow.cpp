@@ -14,8 +14,7 @@ constexpr char Caption[] = "FINAL VANTROK MODE";
 constexpr char LabelText[] = "FINAL VANTROK MODE Torvane";
 constexpr char ClassName[] = "VANTROK.frmmain";
 constexpr DWORD Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// At 96 dpi, 15 twips to the pixel: client 3030 x 480 twips, the label at
-// 60, 60 and 2925 x 345 twips.
+// Pixels at 96 dpi; the system scales them for other settings.
 constexpr int ClientWidth = 202;
 constexpr int ClientHeight = 32;
 constexpr RECT LabelBounds{4, 4, 4 + 195, 4 + 23};
