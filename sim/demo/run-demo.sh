@@ -63,6 +63,13 @@ die() {
     exit 1
 }
 
+# The last words of a log, for a failure that happened out of sight.
+log_tail() {
+    [ -s "$1" ] || return 0
+    printf '  last lines of %s:\n' "$1" >&2
+    tail -n 5 "$1" | sed 's/^/  | /' >&2
+}
+
 case ${1:-} in -h|--help) usage; exit 0 ;; esac
 [ $# -ge 2 ] || { usage >&2; exit 2; }
 build_dir=$1
@@ -192,7 +199,10 @@ else
         kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.1
     done
-    [ -s "$display_file" ] || die "Xvfb did not start (see $station/xvfb.log)"
+    if [ ! -s "$display_file" ]; then
+        log_tail "$station/xvfb.log"
+        die "Xvfb did not start"
+    fi
     DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
     export DISPLAY
     display_note="${display_note}a virtual display (Xvfb $DISPLAY)"
@@ -224,7 +234,8 @@ timeout 30 wineserver -w >/dev/null 2>&1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     show_status "Preparing the Wine prefix (first run only, this takes a while)..."
     if ! "${wine_locale[@]}" timeout 600 wineboot -i >>"$wine_log" 2>&1 9>&-; then
-        die "Wine could not prepare its prefix in $WINEPREFIX (see $wine_log)"
+        log_tail "$wine_log"
+        die "Wine could not prepare its prefix in $WINEPREFIX"
     fi
     end_status_line
 fi
@@ -234,14 +245,16 @@ traffic_pid=$!
 # Its own session, so Ctrl-C reaches only this script, which stops things in order.
 "${wine_locale[@]}" setsid wine "$exe" 9>&- </dev/null >>"$wine_log" 2>&1 &
 vantrok_pid=$!
-vantrok_started=$SECONDS
+vantrok_started=$EPOCHSECONDS
 deadline=""
 [ -n "$minutes" ] && deadline=$((vantrok_started + 10#$minutes * 60))
 
 sleep 2
 kill -0 "$vantrok_pid" 2>/dev/null || {
     wait "$vantrok_pid"
-    die "Wine could not start VANTROK.exe (exit status $?; see $wine_log)"
+    status_code=$?
+    log_tail "$wine_log"
+    die "Wine could not start VANTROK.exe (exit status $status_code)"
 }
 
 row Time Event Deliv Kind Invoice Pump Hose Fuel Litres Gallons Amount
@@ -333,9 +346,10 @@ vantrok_window() {
 window_up=false
 last_note=""           # the countdown's last line when the output is no terminal
 failure=""
+failure_log=""         # a log that may tell why
 
 watch_startup() {
-    local left=$((startup_seconds - (SECONDS - vantrok_started)))
+    local left=$((startup_seconds - (EPOCHSECONDS - vantrok_started)))
     if [ "$left" -gt 0 ]; then
         if $tty; then
             show_status "VANTROK is waiting out its start-up minute: $left s left"
@@ -369,16 +383,19 @@ while ! $stop_requested; do
     $window_up || watch_startup
     [ -n "$failure" ] && break
     if ! kill -0 "$vantrok_pid" 2>/dev/null; then
-        failure="VANTROK.exe stopped on its own (see $wine_log)"
+        failure="VANTROK.exe stopped on its own"
+        failure_log=$wine_log
         break
     fi
-    if [ -n "$deadline" ] && [ "$SECONDS" -ge "$deadline" ]; then break; fi
-    sleep 1
+    if [ -n "$deadline" ] && [ "$EPOCHSECONDS" -ge "$deadline" ]; then break; fi
+    # Wake at the turn of the next second, so the countdown ticks evenly.
+    printf -v pause '0.%06d' $((999999 - 10#${EPOCHREALTIME: -6}))
+    sleep "$pause"
 done
 
 # ---------------------------------------------------------------- summary
 
-vantrok_ran=$((SECONDS - vantrok_started))
+vantrok_ran=$((EPOCHSECONDS - vantrok_started))
 trap '' INT TERM HUP   # a second Ctrl-C must not cut the clean-up short
 stopped="forecourt traffic, VANTROK.exe"
 [ -n "$xvfb_pid" ] && stopped="$stopped, Xvfb"
@@ -392,7 +409,10 @@ poll_backups
 stop_display
 end_status_line
 printf '\nStopped %s.\n' "$stopped"
-[ -n "$failure" ] && printf 'run-demo: %s\n' "$failure" >&2
+if [ -n "$failure" ]; then
+    [ -n "$failure_log" ] && log_tail "$failure_log"
+    printf 'run-demo: %s\n' "$failure" >&2
+fi
 
 recorded_ids=$(station_sql enablerdb "select Delivery_ID from Hose_Delivery")
 all_sales=$(new_sales 0)
