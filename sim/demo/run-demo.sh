@@ -240,9 +240,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     end_status_line
 fi
 
-"$station_tool" traffic "$station" --every "$every" >"$station/traffic.out" 2>"$station/traffic.log" 9>&- &
+# Each in its own session, so Ctrl-C reaches only this script, which stops
+# them in order.
+setsid "$station_tool" traffic "$station" --every "$every" \
+    9>&- </dev/null >"$station/traffic.out" 2>"$station/traffic.log" &
 traffic_pid=$!
-# Its own session, so Ctrl-C reaches only this script, which stops things in order.
 "${wine_locale[@]}" setsid wine "$exe" 9>&- </dev/null >>"$wine_log" 2>&1 &
 vantrok_pid=$!
 vantrok_started=$EPOCHSECONDS
@@ -385,6 +387,11 @@ while ! $stop_requested; do
     if ! kill -0 "$vantrok_pid" 2>/dev/null; then
         failure="VANTROK.exe stopped on its own"
         failure_log=$wine_log
+        break
+    fi
+    if ! kill -0 "$traffic_pid" 2>/dev/null; then
+        failure="the forecourt traffic stopped"
+        failure_log=$station/traffic.log
         break
     fi
     if [ -n "$deadline" ] && [ "$EPOCHSECONDS" -ge "$deadline" ]; then break; fi
