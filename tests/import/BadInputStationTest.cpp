@@ -25,7 +25,7 @@ void PrintTo(const BadInput& bad, std::ostream* out) { *out << bad.name; }
 
 std::function<void(TestStation&)> addSpoiled(int type, std::function<void(sim::station::Delivery&)> change) {
     return [type, change](TestStation& station) {
-        sim::station::Delivery d = stationDelivery(type, 2, "2016-11-25 08:00:00");
+        sim::station::Delivery d = TestStation::delivery(type, 2, "2016-11-25 08:00:00");
         change(d);
         station.addDelivery(d);
     };

@@ -16,20 +16,6 @@
 
 namespace vantrok::testing {
 
-// A delivery on pump 1, hose 1; times as "YYYY-MM-DD HH:MM:SS".
-inline sim::station::Delivery stationDelivery(int type, int id, const std::string& completed) {
-    sim::station::Delivery d;
-    d.type = type;
-    d.id = id;
-    d.pump = 1;
-    d.hose = 1;
-    d.volume = "20.000";
-    d.price = "1.459";
-    d.value = "29.18";
-    d.completed = completed;
-    return d;
-}
-
 // A bridge with both connections open on a fresh station, standing on
 // 25-Nov-2016 17:42:30 unless a test moves its clock.
 class BridgeStationTest : public StationTest {
@@ -44,7 +30,7 @@ protected:
     }
 
     static sim::station::Delivery delivery(int type, int id, const std::string& completed) {
-        return stationDelivery(type, id, completed);
+        return TestStation::delivery(type, id, completed);
     }
     void addLive(int id, const std::string& completed = "2016-11-25 08:00:00") {
         station.addDelivery(delivery(6, id, completed));

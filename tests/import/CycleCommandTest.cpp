@@ -36,7 +36,7 @@ protected:
         outcome.err = text.str();
         return outcome;
     }
-    void addToday(int type, int id) { station.addDelivery(stationDelivery(type, id, sim::station::nowText())); }
+    void addToday(int type, int id) { station.addDelivery(TestStation::delivery(type, id, sim::station::nowText())); }
 };
 
 TEST_F(CycleCommand, PrintsEachSaleItWroteAndExitsZero) {
@@ -58,7 +58,7 @@ TEST_F(CycleCommand, PrintsEachSaleItWroteAndExitsZero) {
 }
 
 TEST_F(CycleCommand, ExitsOneAndPrintsTheErrorWhenATickCaughtOne) {
-    sim::station::Delivery orphan = stationDelivery(6, 1, sim::station::nowText());
+    sim::station::Delivery orphan = TestStation::delivery(6, 1, sim::station::nowText());
     orphan.pump.reset();
     orphan.hose.reset();
     orphan.hoseId = 99;
