@@ -94,7 +94,7 @@ if ! [[ $every =~ ^[0-9]*\.?[0-9]+$ ]] || [[ $every =~ ^[0.]+$ ]]; then
     exit 2
 fi
 
-station_tool=$build_dir/bin/vantrok-station
+station_tool=$(realpath -m "$build_dir")/bin/vantrok-station
 [ -x "$station_tool" ] || die "no $station_tool: build the project first (./vantrok run does)"
 [ -f "$exe" ] || die "VANTROK.exe not found at $exe: make the Windows build first (./vantrok run does)"
 exe=$(realpath "$exe")
