@@ -76,6 +76,7 @@ SQLRETURN run(Statement& statement) {
     Outcome outcome;
     {
         ExecutingFlag executing(statement.executing);
+        EngineTimer timer(statement.connection);
         const auto timeout = std::chrono::seconds(
             std::min<SQLULEN>(statement.queryTimeout, std::numeric_limits<std::int32_t>::max()));
         outcome = sessionOf(statement.connection).execute(statement.sql, values, timeout);
@@ -100,7 +101,11 @@ std::string unescapedName(std::string pattern) {
 
 SQLRETURN procedureColumns(Statement& statement, std::string procedure, std::string column) {
     requireNoCursor(statement);
-    ResultTable table = sessionOf(statement.connection).procedureColumns(unescapedName(procedure));
+    ResultTable table;
+    {
+        EngineTimer timer(statement.connection);
+        table = sessionOf(statement.connection).procedureColumns(unescapedName(procedure));
+    }
     constexpr std::size_t columnNameIndex = 3;  // COLUMN_NAME
     if (!column.empty()) {
         std::erase_if(table.rows, [&](const vantrok::sim::Row& row) {
@@ -214,7 +219,11 @@ SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
         case SQL_ATTR_PARAM_STATUS_PTR:
         case SQL_ATTR_ROW_OPERATION_PTR:
         case SQL_ATTR_PARAM_OPERATION_PTR: break;
-        default: throw DriverError("HY092", "Invalid attribute/option identifier");
+        default:
+            // The driver manager asks for the descriptor handles at every
+            // statement's allocation: an answer, not an exception.
+            statement.diagnostics.add(DriverError("HY092", "Invalid attribute/option identifier"));
+            return SQL_ERROR;
     }
     writeValue(value, number);
     if (length) *length = sizeof number;

@@ -19,6 +19,7 @@ public:
 private:
     sqlite::Database& db_;
     std::optional<sqlite::Statement> vouchers_;
+    std::optional<sqlite::Statement> vouchersInOrder_;
 };
 
 }  // namespace vantrok::sim

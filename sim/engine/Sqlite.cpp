@@ -129,6 +129,12 @@ std::optional<std::string> Statement::optionalText(int column) const {
     return text(column);
 }
 
+std::optional<std::string_view> Statement::textView(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (!p) return std::nullopt;
+    return std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
 Transaction::Transaction(Database& db, Mode mode) : db_(db) {
     db_.exec(mode == Mode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
 }

@@ -67,6 +67,8 @@ public:
     std::int64_t integer(int column) const;
     std::string text(int column) const;
     std::optional<std::string> optionalText(int column) const;
+    // The column's text in place, valid until the next step or reset.
+    std::optional<std::string_view> textView(int column) const;
 
 private:
     sqlite3* db_ = nullptr;

@@ -68,6 +68,21 @@ TEST_F(SalesQueriesTest, InvoiceNumberFailsOnVouchersWhoseTailIsNoWholeNumber) {
                 "Arithmetic overflow error converting expression to data type int.");
 }
 
+TEST_F(SalesQueriesTest, InvoiceNumberNamesTheFirstWrittenOfSeveralBadVouchers) {
+    addSale("INV/C9/251116/late", "2016-11-25 20:00:00", 1);
+    addSale("INV/C9/251116/early", "2016-11-25 08:00:00", 2);
+    for (int attempt = 0; attempt < 2; ++attempt)
+        expectError(failureOf([&] { nextInvoice("25-Nov-2016"); }), "22018", 245,
+                    "Conversion failed when converting the varchar value 'late' to data type int.");
+}
+
+TEST_F(SalesQueriesTest, InvoiceSeriesIsTheFirstSixCharactersOfTheVoucher) {
+    addSale("INV/C9X/251116/30", "2016-11-25 10:00:00", 1);  // LEFT(VocNo,6) is INV/C9
+    addSale("INV/C 9/251116/40", "2016-11-25 10:00:00", 2);  // LEFT(VocNo,6) is INV/C
+    addSale("INV/C", "2016-11-25 10:00:00", 3);
+    EXPECT_EQ(nextInvoice("25-Nov-2016"), "INV/C9/|31");
+}
+
 TEST_F(SalesQueriesTest, InvoiceDateThatIsNoDateFails) {
     expectError(failureOf([&] { nextInvoice("25-Nov-2016 17;42;30"); }), "22007", 241,
                 "Conversion failed when converting date and/or time from character string.");
