@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "sim/driver/ConnectionText.h"
+#include "sim/driver/EngineTime.h"
 #include "sim/driver/EntryPoint.h"
 #include "sim/driver/OutputBuffers.h"
 
@@ -101,6 +102,10 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
         case SQL_ATTR_LOGIN_TIMEOUT: connection.loginTimeout = number; return SQL_SUCCESS;
         case SQL_ATTR_CONNECTION_TIMEOUT: connection.connectionTimeout = number; return SQL_SUCCESS;
         case SQL_ATTR_QUERY_TIMEOUT: connection.queryTimeout = number; return SQL_SUCCESS;
+        case engineTimeAttribute:
+            connection.engineTimed = number != 0;
+            connection.engineNanoseconds = 0;
+            return SQL_SUCCESS;
         case SQL_ATTR_CURRENT_CATALOG: {
             const std::string name = inputText(static_cast<SQLCHAR*>(value), length);
             if (connection.connected() &&
@@ -170,6 +175,11 @@ SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOI
         if (attribute == SQL_ATTR_CURRENT_CATALOG) {
             writeTextOrWarn(connection.diagnostics, sessionOf(connection).database(), value,
                             bufferLength, length);
+            return SQL_SUCCESS;
+        }
+        if (attribute == engineTimeAttribute) {
+            writeValue(value, static_cast<SQLULEN>(connection.engineNanoseconds));
+            if (length) *length = sizeof(SQLULEN);
             return SQL_SUCCESS;
         }
         const SQLULEN number = connectAttribute(connection, attribute);

@@ -1,5 +1,7 @@
 #include "sim/driver/Handles.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <mutex>
 #include <unordered_set>
@@ -12,6 +14,24 @@ void Statement::closeCursor() noexcept {
     positioned = false;
     readColumn = 0;
     readState = {};
+}
+
+namespace {
+
+std::uint64_t threadCpuNanoseconds() noexcept {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+}  // namespace
+
+EngineTimer::EngineTimer(Connection& connection) : timed_(connection.engineTimed ? &connection : nullptr) {
+    if (timed_) start_ = threadCpuNanoseconds();
+}
+
+EngineTimer::~EngineTimer() {
+    if (timed_) timed_->engineNanoseconds += threadCpuNanoseconds() - start_;
 }
 
 namespace handles {

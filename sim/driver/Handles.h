@@ -50,6 +50,8 @@ struct Connection : Handle {
     SQLULEN connectionTimeout = 0;
     SQLULEN queryTimeout = 0;       // default of new statements
     bool dead = false;              // a link failure (class 08) was reported
+    bool engineTimed = false;       // see EngineTime.h
+    std::uint64_t engineNanoseconds = 0;
 
     bool connected() const noexcept { return static_cast<bool>(session); }
 };
@@ -92,6 +94,20 @@ struct Statement : Handle {
     bool cursorOpen() const noexcept { return cursor.has_value(); }
     const Row& currentRow() const { return (*cursor)[fetched - 1]; }
     void closeCursor() noexcept;
+};
+
+// Adds the processor time of one call into the engine to its connection's
+// count, when the client asked for one.
+class EngineTimer {
+public:
+    explicit EngineTimer(Connection& connection);
+    ~EngineTimer();
+    EngineTimer(const EngineTimer&) = delete;
+    EngineTimer& operator=(const EngineTimer&) = delete;
+
+private:
+    Connection* timed_;
+    std::uint64_t start_ = 0;
 };
 
 // The live handles. A handle the driver never gave out, or one already freed,
