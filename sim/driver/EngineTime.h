@@ -2,12 +2,12 @@
 
 namespace vantrok::sim::driver {
 
-// A connection attribute of this driver, for benchmarks that must tell the
-// station's own time apart from their client's: set to 1, the connection
-// starts counting (from zero) the processor time its calls spend inside the
+// A connection attribute of this driver (the first of the driver-specific
+// range, SQL_DRIVER_CONN_ATTR_BASE + 1), for benchmarks that must tell the
+// station's own time apart from their client's. Set to 1, the connection
+// starts counting, from zero, the processor time its calls spend inside the
 // station's engine; set to 0, it stops. Read as a SQLULEN, it gives the
 // nanoseconds counted so far.
-// The first of the driver-specific range (SQL_DRIVER_CONN_ATTR_BASE + 1).
 inline constexpr int engineTimeAttribute = 0x4001;
 
 }  // namespace vantrok::sim::driver
