@@ -33,6 +33,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
         connectionText_ = std::move(other.connectionText_);
         env_ = std::move(other.env_);
         dbc_ = std::move(other.dbc_);
+        statements_ = std::move(other.statements_);
     }
     return *this;
 }
@@ -59,26 +60,29 @@ void Connection::open(const std::string& connectionText) {
 
     env_ = std::move(env);
     dbc_ = std::move(dbc);
+    statements_ = std::make_shared<StatementPool>();
 }
 
 void Connection::close() noexcept {
-    dbc_.reset();  // disconnects first
+    statements_.reset();  // its statements are freed while the connection still holds them
+    dbc_.reset();         // disconnects first
     env_.reset();
 }
 
-OdbcHandle Connection::newStatement() {
+StatementHandle Connection::newStatement() {
     if (!isOpen()) {
         throw DatabaseError("allocating a statement", {{"08003", 0, "Connection not open"}});
     }
+    if (SQLHSTMT spare = statements_->takeSpare()) return StatementHandle(spare, statements_);
     OdbcHandle statement(SQL_HANDLE_STMT, dbc_.get(), "allocating a statement");
     tolerateUnsupported(SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
                                        integerAttribute(commandTimeoutSeconds), 0),
                         SQL_HANDLE_STMT, statement.get(), "setting the command time-out");
-    return statement;
+    return StatementHandle(statements_->adopt(std::move(statement)), statements_);
 }
 
 ResultSet Connection::execute(const std::string& sql) {
-    OdbcHandle statement = newStatement();
+    StatementHandle statement = newStatement();
     const std::string context = "executing " + sql;
     SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
                                  SQL_NTS);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "db/OdbcHandle.h"
 #include "db/ResultSet.h"
+#include "db/StatementHandle.h"
 
 namespace vantrok::db {
 
@@ -36,15 +38,17 @@ public:
     // error it raises late is not lost. Throws DatabaseError.
     ResultSet execute(const std::string& sql);
 
-    // For StoredProcedure: a fresh statement handle with the command time-out
-    // set. Throws DatabaseError (08003 when the connection is not open).
-    OdbcHandle newStatement();
+    // A statement handle with the command time-out set: the one kept for
+    // reuse, else a new one. Throws DatabaseError (08003 when the connection
+    // is not open).
+    StatementHandle newStatement();
     SQLHDBC handle() const noexcept { return dbc_.get(); }
 
 private:
     std::string connectionText_;
     OdbcHandle env_;
     OdbcHandle dbc_;
+    std::shared_ptr<StatementPool> statements_;
 };
 
 }  // namespace vantrok::db

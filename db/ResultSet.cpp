@@ -102,7 +102,7 @@ Value readValue(SQLHSTMT statement, SQLUSMALLINT number, const ColumnInfo& colum
 
 }  // namespace
 
-ResultSet::ResultSet(OdbcHandle statement, std::string context)
+ResultSet::ResultSet(StatementHandle statement, std::string context)
     : statement_(std::move(statement)), context_(std::move(context)) {
     SQLHSTMT stmt = statement_.get();
     SQLSMALLINT count = 0;
@@ -156,7 +156,7 @@ void ResultSet::fetch() {
     SQLRETURN rc = check(SQLFetch(stmt), SQL_HANDLE_STMT, stmt, context_);
     if (rc == SQL_NO_DATA) {
         eof_ = true;
-        statement_.reset();  // frees the connection for other work at once
+        statement_.reset();  // its cursor closed, the connection is free for other work at once
         return;
     }
     eof_ = false;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/OdbcHandle.h"
+#include "db/StatementHandle.h"
 #include "db/Value.h"
 
 namespace vantrok::db {
@@ -20,11 +20,12 @@ struct ColumnInfo {
 // A forward-only result set. The current row is fetched whole and buffered,
 // so its columns can be read by name or index any number of times, in any order.
 // eof() and bof() are both true for a set without rows; after the last
-// moveNext() eof() is true. The statement handle is freed with the object.
+// moveNext() eof() is true. The statement handle goes back to its connection
+// once the rows run out, or with the object.
 class ResultSet {
 public:
     ResultSet() = default;  // a closed set: no columns, eof and bof
-    ResultSet(OdbcHandle statement, std::string context);
+    ResultSet(StatementHandle statement, std::string context);
     ResultSet(ResultSet&&) noexcept = default;
     ResultSet& operator=(ResultSet&&) noexcept = default;
 
@@ -45,7 +46,7 @@ public:
 private:
     void fetch();
 
-    OdbcHandle statement_;
+    StatementHandle statement_;
     std::string context_;
     std::vector<ColumnInfo> columns_;
     std::vector<Value> row_;

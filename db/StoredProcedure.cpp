@@ -48,46 +48,19 @@ DatabaseError noSuchPosition(const std::string& name, std::size_t position) {
                                            std::to_string(position) + ")"}});
 }
 
-// Storage for one bound input; it must stay in place until the call has run.
-struct BoundValue {
-    std::string text;
-    SQLBIGINT integer = 0;
-    SQLDOUBLE real = 0;
-    SQL_TIMESTAMP_STRUCT timestamp{};
-    SQLLEN indicator = 0;
-};
-
-void bindInput(SQLHSTMT statement, SQLUSMALLINT number, const ProcedureParameter& declared, const Value& value,
-               BoundValue& slot, const std::string& context) {
-    SQLSMALLINT cType = SQL_C_CHAR;
-    SQLPOINTER buffer = nullptr;
-    SQLLEN bufferLength = 0;
-    if (const auto* i = std::get_if<std::int64_t>(&value)) {
-        slot.integer = *i;
-        cType = SQL_C_SBIGINT;
-        buffer = &slot.integer;
-    } else if (const auto* d = std::get_if<double>(&value)) {
-        slot.real = *d;
-        cType = SQL_C_DOUBLE;
-        buffer = &slot.real;
-    } else if (const auto* t = std::get_if<DateTime>(&value)) {
-        slot.timestamp = {static_cast<SQLSMALLINT>(t->year),   static_cast<SQLUSMALLINT>(t->month),
-                          static_cast<SQLUSMALLINT>(t->day),    static_cast<SQLUSMALLINT>(t->hour),
-                          static_cast<SQLUSMALLINT>(t->minute), static_cast<SQLUSMALLINT>(t->second),
-                          static_cast<SQLUINTEGER>(t->nanosecond)};
-        cType = SQL_C_TYPE_TIMESTAMP;
-        buffer = &slot.timestamp;
-    } else if (!isNull(value)) {
-        const auto* s = std::get_if<std::string>(&value);
-        slot.text = s ? *s : std::get<Decimal>(value).toString();
-        buffer = slot.text.data();
-        bufferLength = static_cast<SQLLEN>(slot.text.size());
-        slot.indicator = bufferLength;
+// "{? = call name(?,?)}", or without the return value "{call name(?,?)}".
+std::string callText(const std::string& name, const std::vector<ProcedureParameter>& declared) {
+    const bool returnsValue = !declared.empty() && declared.front().columnType == SQL_RETURN_VALUE;
+    std::string call = returnsValue ? "{? = call " : "{call ";
+    call += name;
+    const std::size_t inputs = declared.size() - (returnsValue ? 1 : 0);
+    if (inputs > 0) {
+        call += "(";
+        for (std::size_t i = 0; i < inputs; ++i) call += i == 0 ? "?" : ",?";
+        call += ")";
     }
-    if (isNull(value)) slot.indicator = SQL_NULL_DATA;
-    check(SQLBindParameter(statement, number, SQL_PARAM_INPUT, cType, declared.sqlType, declared.size,
-                           declared.decimalDigits, buffer, bufferLength, &slot.indicator),
-          SQL_HANDLE_STMT, statement, context);
+    call += "}";
+    return call;
 }
 
 }  // namespace
@@ -100,7 +73,7 @@ const std::vector<ProcedureParameter>& StoredProcedure::parameters() {
         throw DatabaseError("describing " + name_, {{"08003", 0, "no connection set"}});
     }
     const std::string context = "describing " + name_;
-    OdbcHandle statement = connection_->newStatement();
+    StatementHandle statement = connection_->newStatement();
     check(SQLProcedureColumns(statement.get(), nullptr, 0, nullptr, 0,
                               reinterpret_cast<SQLCHAR*>(const_cast<char*>(name_.c_str())), SQL_NTS, nullptr, 0),
           SQL_HANDLE_STMT, statement.get(), context);
@@ -120,6 +93,8 @@ const std::vector<ProcedureParameter>& StoredProcedure::parameters() {
     if (list.empty()) return parameters_;
     parameters_ = std::move(list);
     values_.assign(parameters_.size(), Null{});
+    slots_.assign(parameters_.size(), Slot{});
+    call_ = callText(name_, parameters_);
     derived_ = true;
     return parameters_;
 }
@@ -134,43 +109,90 @@ const Value& StoredProcedure::parameter(std::size_t position) const {
     return values_[position];
 }
 
+void StoredProcedure::useStatementOf(Connection& connection) {
+    if (statement_.live() && statementConnection_ == &connection) return;
+    statement_ = connection.newStatement();
+    statementConnection_ = &connection;
+    for (Slot& slot : slots_) slot.boundType = 0;
+    returnBound_ = false;
+}
+
+void StoredProcedure::bindInput(std::size_t position, const std::string& context) {
+    const ProcedureParameter& declared = parameters_[position];
+    const Value& value = values_[position];
+    Slot& slot = slots_[position];
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLPOINTER buffer = nullptr;
+    SQLLEN bufferLength = 0;
+    if (const auto* i = std::get_if<std::int64_t>(&value)) {
+        slot.integer = *i;
+        cType = SQL_C_SBIGINT;
+        buffer = &slot.integer;
+    } else if (const auto* d = std::get_if<double>(&value)) {
+        slot.real = *d;
+        cType = SQL_C_DOUBLE;
+        buffer = &slot.real;
+    } else if (const auto* t = std::get_if<DateTime>(&value)) {
+        slot.timestamp = {static_cast<SQLSMALLINT>(t->year),   static_cast<SQLUSMALLINT>(t->month),
+                          static_cast<SQLUSMALLINT>(t->day),    static_cast<SQLUSMALLINT>(t->hour),
+                          static_cast<SQLUSMALLINT>(t->minute), static_cast<SQLUSMALLINT>(t->second),
+                          static_cast<SQLUINTEGER>(t->nanosecond)};
+        cType = SQL_C_TYPE_TIMESTAMP;
+        buffer = &slot.timestamp;
+    } else if (isNull(value)) {
+        // A null needs no buffer of its own: any binding the position has will do.
+        slot.indicator = SQL_NULL_DATA;
+        if (slot.boundType != 0) return;
+        buffer = slot.text.data();
+    } else {
+        const auto* s = std::get_if<std::string>(&value);
+        slot.text = s ? *s : std::get<Decimal>(value).toString();
+        buffer = slot.text.data();
+        bufferLength = static_cast<SQLLEN>(slot.text.capacity());
+    }
+    if (!isNull(value)) slot.indicator = cType == SQL_C_CHAR ? static_cast<SQLLEN>(slot.text.size()) : 0;
+    if (slot.boundType == cType && slot.boundBuffer == buffer) return;
+    SQLHSTMT statement = statement_.get();
+    check(SQLBindParameter(statement, static_cast<SQLUSMALLINT>(position + 1), SQL_PARAM_INPUT, cType,
+                           declared.sqlType, declared.size, declared.decimalDigits, buffer, bufferLength,
+                           &slot.indicator),
+          SQL_HANDLE_STMT, statement, context);
+    statement_.parametersBound();
+    slot.boundType = cType;
+    slot.boundBuffer = buffer;
+}
+
 void StoredProcedure::execute() {
     const auto& declared = parameters();
     const std::string context = "executing " + name_;
+    // Without a description the call goes without markers, for the server to refuse.
+    if (!derived_) call_ = callText(name_, declared);
     const bool returnsValue = !declared.empty() && declared.front().columnType == SQL_RETURN_VALUE;
-
-    std::string call = returnsValue ? "{? = call " : "{call ";
-    call += name_;
-    const std::size_t inputs = declared.size() - (returnsValue ? 1 : 0);
-    if (inputs > 0) {
-        call += "(";
-        for (std::size_t i = 0; i < inputs; ++i) call += i == 0 ? "?" : ",?";
-        call += ")";
-    }
-    call += "}";
-
-    OdbcHandle statement = connection_->newStatement();
-    SQLHSTMT stmt = statement.get();
-    // Marker n+1 is always position n: the return value, when there is one, is marker 1.
-    SQLINTEGER returnValue = 0;
-    SQLLEN returnIndicator = 0;
-    std::vector<BoundValue> slots(declared.size());
-    for (std::size_t position = 0; position < declared.size(); ++position) {
-        const auto number = static_cast<SQLUSMALLINT>(position + 1);
-        if (position == 0 && returnsValue) {
-            check(SQLBindParameter(stmt, number, SQL_PARAM_OUTPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &returnValue, 0,
-                                   &returnIndicator),
-                  SQL_HANDLE_STMT, stmt, context);
-        } else {
-            bindInput(stmt, number, declared[position], values_[position], slots[position], context);
+    useStatementOf(*connection_);
+    SQLHSTMT stmt = statement_.get();
+    try {
+        // Marker n+1 is always position n: the return value, when there is one, is marker 1.
+        for (std::size_t position = 0; position < declared.size(); ++position) {
+            if (position != 0 || !returnsValue) {
+                bindInput(position, context);
+            } else if (!returnBound_) {
+                check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(position + 1), SQL_PARAM_OUTPUT,
+                                       SQL_C_SLONG, SQL_INTEGER, 0, 0, &returnValue_, 0, &returnIndicator_),
+                      SQL_HANDLE_STMT, stmt, context);
+                statement_.parametersBound();
+                returnBound_ = true;
+            }
         }
-    }
-
-    SQLRETURN rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(call.data()), SQL_NTS);
-    check(rc, SQL_HANDLE_STMT, stmt, context);
-    // Read past every result unread, so the whole procedure runs and a late error surfaces.
-    if (rc != SQL_NO_DATA) {
-        while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context);
+        SQLRETURN rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(call_.data()), SQL_NTS);
+        check(rc, SQL_HANDLE_STMT, stmt, context);
+        // Read past every result unread, so the whole procedure runs and a late error surfaces.
+        if (rc != SQL_NO_DATA) {
+            while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context);
+        }
+    } catch (const DatabaseError&) {
+        // A failed call may leave results pending: the next one starts on a clean handle.
+        statement_.reset();
+        throw;
     }
 }
 

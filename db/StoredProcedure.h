@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "db/StatementHandle.h"
 #include "db/Value.h"
-#include "db/OdbcHandle.h"
 
 namespace vantrok::db {
 
@@ -26,7 +26,9 @@ struct ProcedureParameter {
 // procedure is not there yet) is asked for again at the next use. Positions
 // follow the description: the server lists the return value first, so
 // position 0 is the return value and 1..N the declared parameters. Values are
-// bound with the declared SQL type, so the driver converts them.
+// bound with the declared SQL type, so the driver converts them. The command
+// keeps its statement handle and bindings from call to call while its
+// connection stays open; a value whose type or buffer changed is bound anew.
 class StoredProcedure {
 public:
     explicit StoredProcedure(std::string name);
@@ -49,11 +51,34 @@ public:
     void execute();
 
 private:
+    // Where one input's value lives while it is bound: in place from call to
+    // call, so a binding holds as long as its C type and buffer do.
+    struct Slot {
+        std::string text;
+        SQLBIGINT integer = 0;
+        SQLDOUBLE real = 0;
+        SQL_TIMESTAMP_STRUCT timestamp{};
+        SQLLEN indicator = 0;
+        SQLSMALLINT boundType = 0;  // 0: not bound on the current handle
+        SQLPOINTER boundBuffer = nullptr;
+    };
+
+    void useStatementOf(Connection& connection);
+    void bindInput(std::size_t position, const std::string& context);
+
     std::string name_;
     Connection* connection_ = nullptr;
     bool derived_ = false;
     std::vector<ProcedureParameter> parameters_;
     std::vector<Value> values_;
+    std::string call_;  // "{? = call name(?,...)}", built with the list
+
+    StatementHandle statement_;
+    Connection* statementConnection_ = nullptr;
+    std::vector<Slot> slots_;
+    SQLINTEGER returnValue_ = 0;
+    SQLLEN returnIndicator_ = 0;
+    bool returnBound_ = false;
 };
 
 }  // namespace vantrok::db

@@ -37,7 +37,11 @@ TEST_F(ResultSetTest, WalksEveryRowInOrderAndEndsAtEof) {
     EXPECT_EQ(ids, (std::vector<std::int64_t>{9, 10, 100}));
     EXPECT_THROW(rows.moveNext(), DatabaseError);
     EXPECT_THROW(rows.field(std::size_t{0}), DatabaseError);
-    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);  // released once the rows ran out
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);  // handed back, kept for reuse, once the rows ran out
+    connection.execute("select id from delivery").moveNext();
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);  // and reused
+    connection.close();
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
 }
 
 TEST_F(ResultSetTest, ASetWithoutRowsOrColumnsIsAtBothEnds) {
@@ -51,7 +55,7 @@ TEST_F(ResultSetTest, ASetWithoutRowsOrColumnsIsAtBothEnds) {
     EXPECT_TRUE(closed.eof());
     EXPECT_TRUE(closed.bof());
     EXPECT_EQ(closed.columnCount(), 0u);
-    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);
 }
 
 TEST_F(ResultSetTest, ReadsTheCurrentRowByNameAndIndexAnyNumberOfTimes) {
@@ -93,11 +97,17 @@ TEST_F(ResultSetTest, ReadsLongTextWhole) {
     EXPECT_EQ(std::get<std::int64_t>(rows.field("id")), 10);
 }
 
-TEST_F(ResultSetTest, AbandonedSetsReleaseTheirStatements) {
+TEST_F(ResultSetTest, AbandonedSetsHandBackTheirStatementsAndClosingFreesThem) {
     {
         ResultSet rows = connection.execute("select id from delivery");
-        EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);
+        ResultSet more = connection.execute("select id from delivery");
+        EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 2);
     }
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);  // one kept for reuse, its cursor closed
+    ResultSet again = connection.execute("select id from delivery order by id");
+    EXPECT_EQ(std::get<std::int64_t>(again.field("id")), 9);
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);
+    connection.close();  // frees also the statement a set still holds
     EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
 }
 

@@ -93,6 +93,8 @@ TEST_F(StationDataAccess, ServerFailuresCarryTheirStatesAndABrokenLinkCanBeReope
     station.setFault("break-connections", "off");
     sales.open(sales.connectionText());
     EXPECT_NO_THROW(sales.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"));
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);  // the broken connection's went with it
+    sales.close();
     EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
 }
 
@@ -134,7 +136,34 @@ TEST_F(StationDataAccess, AWriteStoresOneDailySaleWithEveryValueConverted) {
     EXPECT_EQ(stored[19], "1000.500");
     EXPECT_EQ(stored[22], "0");  // double into int
     EXPECT_EQ(stored[24], std::nullopt);
-    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);  // the command's own
+}
+
+TEST_F(StationDataAccess, EachCallSendsItsOwnValuesWhateverTheOneBeforeSent) {
+    StoredProcedure p("INS_UPD_D17_DailySale1");
+    p.setConnection(sales);
+    fillSale(p, 1);
+    p.setParameter(15, std::string("short"));
+    p.execute();
+    p.setParameter(15, std::string(40, 'x'));  // outgrows the text it replaces
+    p.setParameter(17, std::string("2"));      // text where an integer was
+    p.execute();
+    p.setParameter(15, Null{});
+    p.setParameter(17, std::int64_t{3});
+    p.execute();
+    p.setParameter(15, std::string("again"));
+    p.setParameter(17, Null{});
+    p.execute();
+
+    const auto stored = station.sales();
+    ASSERT_EQ(stored.size(), 4u);
+    EXPECT_EQ(stored[0].at("Remarks"), "short");
+    EXPECT_EQ(stored[1].at("Remarks"), std::string(40, 'x'));
+    EXPECT_EQ(stored[1].at("Delivery_ID"), "2");
+    EXPECT_EQ(stored[2].at("Remarks"), std::nullopt);
+    EXPECT_EQ(stored[2].at("Delivery_ID"), "3");
+    EXPECT_EQ(stored[3].at("Remarks"), "again");
+    EXPECT_EQ(stored[3].at("Delivery_ID"), std::nullopt);
 }
 
 TEST_F(StationDataAccess, TheParameterListIsDerivedOnceAcrossReopensAndConnections) {
@@ -171,9 +200,11 @@ TEST_F(StationDataAccess, AFailedCallRaisesWritesNothingAndLeaksNothing) {
     station.setFault("proc-fails", "off");
 
     EXPECT_TRUE(station.sales().empty());
-    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 1);
     p.execute();  // the command is still good
     EXPECT_EQ(station.sales().size(), 1u);
+    sales.close();
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ TEST(StoredProcedure, AProcedureTheServerDoesNotDescribeHasNoPositions) {
     EXPECT_TRUE(p.parameters().empty());
     EXPECT_EQ(stateOf([&] { p.setParameter(1, std::int64_t{1}); }), "07009");
     EXPECT_EQ(stateOf([&] { p.parameter(0); }), "07009");
+    c.close();
     EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 0);
 }
 
