@@ -47,15 +47,27 @@ def prefix_processes(prefix):
 
 
 def others_cpu(prefix, program_pid):
-    total = 0.0
-    for pid in prefix_processes(prefix):
+    """name -> processor seconds of the prefix's other processes."""
+    times = {}
+    for pid, name in prefix_processes(prefix).items():
         if pid == program_pid:
             continue
         try:
-            total += cpu_seconds(pid)
+            name = os.path.basename(name.replace("\\", "/"))
+            times[name] = times.get(name, 0.0) + cpu_seconds(pid)
         except OSError:
             pass
-    return total
+    return times
+
+
+def difference(later, earlier):
+    return {name: seconds - earlier.get(name, 0.0) for name, seconds in later.items()}
+
+
+def describe(times, wall):
+    busiest = sorted(times.items(), key=lambda item: -item[1])
+    return ", ".join(f"{name} {seconds:.2f} s ({100 * seconds / wall:.2f} %)" for name, seconds in busiest
+                     if seconds >= 0.005) or "none"
 
 
 def start_display(work):
@@ -77,13 +89,13 @@ def start_display(work):
 def find_program(prefix, exe_name, until):
     while time.monotonic() < until:
         for pid, name in prefix_processes(prefix).items():
-            if name.lower().endswith(exe_name.lower()):
+            if name.replace("\\", "/").lower().endswith(exe_name.lower()):
                 return pid
         time.sleep(0.2)
     sys.exit(f"no process {exe_name} appeared")
 
 
-def count_log(station, log_path):
+def count_log(log_path):
     selections = backups = 0
     with open(log_path) as f:
         for line in f:
@@ -100,6 +112,8 @@ def main():
     parser.add_argument("--station", required=True, help="the vantrok-station tool")
     parser.add_argument("--work", required=True)
     parser.add_argument("--idle-minutes", type=float, default=10)
+    parser.add_argument("--window", default="^FINAL VANTROK MODE$",
+                        help="title of the window that shows the program is up")
     parser.add_argument("--driver", help="the station's ODBC driver, if not the one beside the tool")
     parser.add_argument("--wine", default="/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine")
     args = parser.parse_args()
@@ -121,7 +135,8 @@ def main():
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # Let the prefix's own services settle before the program starts.
         subprocess.run(["wineserver", "-w"], env=env, timeout=300)
-        exe = os.path.abspath(args.exe)
+        # A program of the prefix itself (notepad.exe) serves as a baseline.
+        exe = os.path.abspath(args.exe) if os.path.exists(args.exe) else args.exe
         launched = time.monotonic()
         program = subprocess.Popen([args.wine, exe], env=env, cwd=work,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -130,27 +145,29 @@ def main():
 
         time.sleep(max(0.0, launched + STARTUP_SECONDS - time.monotonic()))
         startup_cpu = cpu_seconds(pid)
-        startup_others = others_cpu(prefix, pid) - others_at_launch
+        others_after_startup = others_cpu(prefix, pid)
         startup_wall = time.monotonic() - launched
 
         idle_started = time.monotonic()
-        log_lines_before = count_log(station, os.path.join(station, "statements.log"))
+        log_path = os.path.join(station, "statements.log")
+        selections_before, backups_before = count_log(log_path)
         time.sleep(args.idle_minutes * 60)
         idle_cpu = cpu_seconds(pid) - startup_cpu
-        idle_others = others_cpu(prefix, pid) - others_at_launch - startup_others
+        idle_others = difference(others_cpu(prefix, pid), others_after_startup)
         idle_wall = time.monotonic() - idle_started
-        selections, backups = count_log(station, os.path.join(station, "statements.log"))
-        window = subprocess.run(["xdotool", "search", "--name", "^FINAL VANTROK MODE$"], env=env,
+        selections, backups = count_log(log_path)
+        window = subprocess.run(["xdotool", "search", "--name", args.window], env=env,
                                 capture_output=True, text=True).stdout.split()
 
-        print(f"start-up: {startup_cpu:.2f} s processor time in {startup_wall:.0f} s "
-              f"({100 * startup_cpu / startup_wall:.2f} % of one core); "
-              f"other prefix processes {startup_others:.2f} s")
-        print(f"idle: {idle_cpu:.2f} s processor time in {idle_wall:.0f} s "
-              f"({100 * idle_cpu / idle_wall:.3f} % of one core); "
-              f"other prefix processes {idle_others:.2f} s ({100 * idle_others / idle_wall:.3f} %)")
-        print(f"idle ticks seen by the station: {selections - log_lines_before[0]} selections, "
-              f"{backups - log_lines_before[1]} backup runs; main window shown: {'yes' if window else 'no'}")
+        name = os.path.basename(exe)
+        print(f"{name} start-up: {startup_cpu:.2f} s processor time in {startup_wall:.0f} s "
+              f"({100 * startup_cpu / startup_wall:.2f} % of one core)")
+        print(f"  other prefix processes: {describe(difference(others_after_startup, others_at_launch), startup_wall)}")
+        print(f"{name} idle: {idle_cpu:.2f} s processor time in {idle_wall:.0f} s "
+              f"({100 * idle_cpu / idle_wall:.3f} % of one core)")
+        print(f"  other prefix processes: {describe(idle_others, idle_wall)}")
+        print(f"idle ticks seen by the station: {selections - selections_before} selections, "
+              f"{backups - backups_before} backup runs; window {args.window!r} found: {'yes' if window else 'no'}")
         return 0 if window else 1
     finally:
         subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
