@@ -37,6 +37,7 @@ public:
     BenchStation() { station_.registerDriver(); }
 
     testing::TestStation& station() { return station_; }
+    const testing::TestStation& station() const { return station_; }
 
     // count type 6 deliveries with ids first+1..first+count, spread evenly over
     // the days of the month and over each day, cleared when completed, on the

@@ -86,6 +86,10 @@ std::size_t VantrokImporter::importCycle() {
 void VantrokImporter::backupTick() { requireClean(BackupTick(bridge_)); }
 
 void VantrokImporter::openLiveSelection() {
+    // The procedure is described once per process, before the first delivery.
+    db::StoredProcedure& command = bridge_.saleWriteCommand();
+    command.setConnection(bridge_.salesConnection);
+    command.parameters();
     rows_.emplace(bridge_.controllerConnection.execute(liveSelectionText(clock_.now())));
 }
 
