@@ -4,9 +4,12 @@ namespace vantrok::soak {
 
 namespace {
 
+// The first few Delivery_IDs; --trace tells the rest of the story.
 std::string ids(const std::vector<std::int64_t>& list) {
+    constexpr std::size_t shown = 20;
     std::string text;
-    for (const std::int64_t id : list) text += " " + std::to_string(id);
+    for (std::size_t i = 0; i < list.size() && i < shown; ++i) text += " " + std::to_string(list[i]);
+    if (list.size() > shown) text += " and " + std::to_string(list.size() - shown) + " more";
     return text;
 }
 
