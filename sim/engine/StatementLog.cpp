@@ -13,15 +13,16 @@ namespace vantrok::sim {
 namespace {
 
 void escapeInto(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
-        }
+    // Statements rarely hold any of these: the plain runs between them go in whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\\' && c != '\t' && c != '\n' && c != '\r') continue;
+        out.append(text, run, i - run);
+        out += c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : "\\r";
+        run = i + 1;
     }
+    out.append(text, run);
 }
 
 std::string unescape(std::string_view text) {

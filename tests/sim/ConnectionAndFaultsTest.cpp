@@ -140,13 +140,15 @@ TEST_F(ConnectionAndFaultsTest, LogsEveryStatementWithItsDatabase) {
     query(*controller, texts::live("11", "2016"));
     sales->procedureColumns("INS_UPD_D17_DailySale1");
     failureOf([&] { query(*sales, "select\t1\nfrom x"); });
+    failureOf([&] { query(*sales, "\\x\r\n\\\\t\t"); });  // escapes at either end and side by side
     station.setFault("break-connections", "on");
     failureOf([&] { query(*sales, texts::fuelType("1", "1")); });  // never reached the server
     EXPECT_EQ(station.statementLog(),
               (std::vector<LogEntry>{{"torvane", texts::invoice("25-Nov-2016")},
                                      {"enablerdb", texts::live("11", "2016")},
                                      {"torvane", "{procedure columns: INS_UPD_D17_DailySale1}"},
-                                     {"torvane", "select\t1\nfrom x"}}));
+                                     {"torvane", "select\t1\nfrom x"},
+                                     {"torvane", "\\x\r\n\\\\t\t"}}));
 }
 
 }  // namespace
