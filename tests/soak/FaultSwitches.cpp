@@ -25,6 +25,7 @@ void FaultSwitches::beforeImportTick(bool mayStart) {
     countDown(refusing_);
     countDown(procedureFailing_);
     countDown(backupFailing_);
+    mayStart_ = mayStart;
     if (mayStart) {
         if (random_.chance(chances_.breakConnections)) breakConnections();
         if (refusing_.left == 0 && random_.chance(chances_.refusal)) {
@@ -45,6 +46,12 @@ void FaultSwitches::beforeImportTick(bool mayStart) {
     if (procedureFailing_.left > 0) ++counts_.procedureFailingTicks;
 }
 
+void FaultSwitches::afterSaleWritten() {
+    if (!mayStart_ || !random_.chance(chances_.breakAfterSale)) return;
+    breakConnections();
+    ++counts_.breaksAfterSale;
+}
+
 void FaultSwitches::beforeBackupTick() {
     const bool timeOut = random_.chance(chances_.backupTimeOut);
     slow_ = timeOut || random_.chance(chances_.slowBackup);
@@ -60,6 +67,7 @@ void FaultSwitches::afterBackupTick() {
 }
 
 void FaultSwitches::calm() {
+    mayStart_ = false;
     for (Spell* spell : {&refusing_, &procedureFailing_, &backupFailing_}) {
         if (spell->left > 0) station_.setFault(spell->fault, "off");
         spell->left = 0;

@@ -12,6 +12,7 @@ namespace vantrok::soak {
 // tick), and how many import ticks a spell lasts at most.
 struct FaultChances {
     double breakConnections = 0.01;
+    double breakAfterSale = 0.01;  // per daily sale written: a break in the middle of a run
     double refusal = 0.004;  // breaks the connections and refuses new ones for a while
     int maxRefusedTicks = 12;
     double procedureFails = 0.006;
@@ -24,6 +25,7 @@ struct FaultChances {
 
 struct FaultCounts {
     int breaks = 0;  // refusals included: each breaks every open connection
+    int breaksAfterSale = 0;  // of those: in the middle of an import run
     int refusals = 0;
     int refusedTicks = 0;  // import ticks while refusing
     int procedureFailures = 0;
@@ -41,6 +43,8 @@ public:
 
     // Ends the spells that are over and, when mayStart, maybe starts new ones.
     void beforeImportTick(bool mayStart);
+    // Told of each daily sale the tick wrote.
+    void afterSaleWritten();
     void beforeBackupTick();
     void afterBackupTick();
     // Every switch off.
@@ -66,6 +70,7 @@ private:
     Spell refusing_{"refuse-connections"};
     Spell procedureFailing_{"proc-fails"};
     Spell backupFailing_{"backup-fails"};
+    bool mayStart_ = false;
     bool slow_ = false;
 };
 

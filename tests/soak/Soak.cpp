@@ -81,6 +81,7 @@ public:
     SoakFigures run() {
         bridge_.openConnections();
         bridge_.gallonFactor = GallonFactor;
+        bridge_.onSaleWritten([this](ImportKind, const SaleValues&) { faults_.afterSaleWritten(); });
         for (const Burst& burst : bursts_) runBurst(burst);
         close();
         figures_.tracedErrors = trace_.lines;

@@ -24,7 +24,8 @@ std::string report(const SoakPlan& plan, const SoakFigures& f) {
         "seed " + to_string(plan.seed) + ", " + to_string(plan.days) + " days from " + plan.firstDay + "\n" +
         "ticks: " + to_string(f.importTicks) + " import, " + to_string(f.backupTicks) + " backup; " +
         to_string(f.ticksWithErrors) + " caught errors (" + to_string(f.tracedErrors) + " traced)\n" +
-        "faults: " + to_string(fc.breaks) + " broken connections, " + to_string(fc.refusals) + " refusals (" +
+        "faults: " + to_string(fc.breaks) + " broken connections (" + to_string(fc.breaksAfterSale) +
+        " in the middle of a run), " + to_string(fc.refusals) + " refusals (" +
         to_string(fc.refusedTicks) + " import ticks), " + to_string(fc.procedureFailures) +
         " failing daily-sale procedure (" + to_string(fc.procedureFailingTicks) + " import ticks), " +
         to_string(fc.backupFailures) + " failing backup procedure, " + to_string(fc.slowBackups) +
