@@ -4,12 +4,16 @@
 
 namespace vantrok::soak {
 
-void FaultSwitches::breakConnections() {
+void FaultSwitches::breakStation() {
     // Every connection open now stays broken; those opened later work.
     station_.setFault("break-connections", "on");
     station_.setFault("break-connections", "off");
-    ledger_.connectionsBroken();
     ++counts_.breaks;
+}
+
+void FaultSwitches::breakConnections() {
+    breakStation();
+    ledger_.connectionsBroken();
 }
 
 void FaultSwitches::countDown(Spell& spell) {
@@ -48,8 +52,15 @@ void FaultSwitches::beforeImportTick(bool mayStart) {
 
 void FaultSwitches::afterSaleWritten() {
     if (!mayStart_ || !random_.chance(chances_.breakAfterSale)) return;
-    breakConnections();
+    breakStation();
+    brokeDuringTick_ = true;
     ++counts_.breaksAfterSale;
+}
+
+void FaultSwitches::afterImportTick() {
+    // The ledger counts this tick as one before the break.
+    if (brokeDuringTick_) ledger_.connectionsBroken();
+    brokeDuringTick_ = false;
 }
 
 void FaultSwitches::beforeBackupTick() {

@@ -45,6 +45,7 @@ public:
     void beforeImportTick(bool mayStart);
     // Told of each daily sale the tick wrote.
     void afterSaleWritten();
+    void afterImportTick();
     void beforeBackupTick();
     void afterBackupTick();
     // Every switch off.
@@ -59,6 +60,7 @@ private:
         int left = 0;  // import ticks
     };
     void breakConnections();
+    void breakStation();
     void countDown(Spell& spell);
     void start(Spell& spell, int ticks);
 
@@ -71,6 +73,7 @@ private:
     Spell procedureFailing_{"proc-fails"};
     Spell backupFailing_{"backup-fails"};
     bool mayStart_ = false;
+    bool brokeDuringTick_ = false;
     bool slow_ = false;
 };
 

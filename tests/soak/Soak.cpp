@@ -112,6 +112,7 @@ private:
         faults_.beforeImportTick(mayFault);
         if (!ImportCycle(bridge_)) ++figures_.ticksWithErrors;
         ledger_.importTick(at, faults_.importFaultFree());
+        faults_.afterImportTick();
         ++figures_.importTicks;
     }
 
