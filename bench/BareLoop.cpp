@@ -234,8 +234,9 @@ std::size_t BareLoop::importCycle(const db::DateTime& now) {
 }
 
 void BareLoop::twoSelections(const db::DateTime& now) {
+    SQLHSTMT s = selection_.get();
     for (const std::string& sql : {liveSelectionText(now), offlineSelectionText(now)}) {
-        select(sql);
+        ok(SQLExecDirect(s, sqlText(sql), SQL_NTS), s, "selecting deliveries");
         while (fetchSelected()) {
         }
         closeSelection();

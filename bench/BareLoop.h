@@ -24,7 +24,8 @@ public:
     // Both selections for the moment given, every row carried. Returns the
     // number of deliveries carried.
     std::size_t importCycle(const db::DateTime& now);
-    // Both selections walked to their end without writing anything.
+    // Both selections walked to their end, their columns neither described
+    // nor bound.
     void twoSelections(const db::DateTime& now);
 
     // One delivery at a time, for measuring a delivery alone: opens the live
