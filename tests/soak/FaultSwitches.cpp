@@ -51,7 +51,7 @@ void FaultSwitches::beforeImportTick(bool mayStart) {
 }
 
 void FaultSwitches::afterSaleWritten() {
-    if (!mayStart_ || !random_.chance(chances_.breakAfterSale)) return;
+    if (!mayStart_ || !duringTicks_.chance(chances_.breakAfterSale)) return;
     breakStation();
     brokeDuringTick_ = true;
     ++counts_.breaksAfterSale;

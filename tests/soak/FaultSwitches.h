@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
 
 #include "tests/soak/DeliveryLedger.h"
 #include "tests/soak/SoakRandom.h"
@@ -38,8 +38,11 @@ struct FaultCounts {
 // The station's fault switches, thrown at random between ticks.
 class FaultSwitches {
 public:
-    FaultSwitches(testing::TestStation& station, DeliveryLedger& ledger, SoakRandom& random, FaultChances chances)
-        : station_(station), ledger_(ledger), random_(random), chances_(chances) {}
+    // Breaks during a tick draw from a generator of their own, so that how
+    // many sales the bridge writes does not change what happens between ticks.
+    FaultSwitches(testing::TestStation& station, DeliveryLedger& ledger, SoakRandom& random, FaultChances chances,
+                  std::uint64_t duringTicksSeed)
+        : station_(station), ledger_(ledger), random_(random), duringTicks_(duringTicksSeed), chances_(chances) {}
 
     // Ends the spells that are over and, when mayStart, maybe starts new ones.
     void beforeImportTick(bool mayStart);
@@ -67,6 +70,7 @@ private:
     testing::TestStation& station_;
     DeliveryLedger& ledger_;
     SoakRandom& random_;
+    SoakRandom duringTicks_;
     FaultChances chances_;
     FaultCounts counts_;
     Spell refusing_{"refuse-connections"};

@@ -75,7 +75,7 @@ public:
           trace_(clock_, echo),
           bridge_(clock_, trace_),
           forecourt_(station, ledger_, random_, plan.forecourt),
-          faults_(station, ledger_, random_, plan.faults),
+          faults_(station, ledger_, random_, plan.faults, ~plan.seed),
           bursts_(schedule(plan, random_)) {}
 
     SoakFigures run() {
