@@ -109,9 +109,9 @@ void IdleMemory(benchmark::State& state) {
             }
         }
         state.counters["heap_kb_at_1000"] = heapAt1000 / 1024;
-        state.counters["heap_kb_at_10000"] = heapBytesInUse() / 1024;
+        state.counters["heap_growth_bytes"] = heapBytesInUse() - heapAt1000;
         state.counters["rss_kb_at_1000"] = residentAt1000 / 1024;
-        state.counters["rss_kb_at_10000"] = residentBytes() / 1024;
+        state.counters["rss_growth_kb"] = (residentBytes() - residentAt1000) / 1024;
     }
 }
 
