@@ -53,6 +53,8 @@ public:
     void afterBackupTick();
     // Every switch off.
     void calm();
+    // Breaks every open connection now.
+    void breakConnections();
     // Neither refused connections nor a refusing procedure stand in an import's way.
     bool importFaultFree() const noexcept { return refusing_.left == 0 && procedureFailing_.left == 0; }
     const FaultCounts& counts() const noexcept { return counts_; }
@@ -62,7 +64,6 @@ private:
         const char* fault;
         int left = 0;  // import ticks
     };
-    void breakConnections();
     void breakStation();
     void countDown(Spell& spell);
     void start(Spell& spell, int ticks);

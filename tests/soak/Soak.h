@@ -37,7 +37,7 @@ struct SoakFigures {
     FaultCounts faults;
     ForecourtCounts forecourt;
     LedgerOutcome deliveries;
-    bool backupsInStep = false;
+    bool backupsInStep = false;  // after a break at the end, backup ticks alone bring them up to date
 
     bool sound() const { return deliveries.sound() && backupsInStep; }
 };
