@@ -54,49 +54,110 @@ bool readFixed(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT cType, T& ta
     return indicator != SQL_NULL_DATA;
 }
 
-Value readValue(SQLHSTMT statement, SQLUSMALLINT number, const ColumnInfo& column, const std::string& context) {
-    switch (column.sqlType) {
+// How a column's values are read.
+enum class Kind { Integer, Floating, Moment, Exact, Text };
+
+Kind kindOf(SQLSMALLINT sqlType) {
+    switch (sqlType) {
     case SQL_BIT:
     case SQL_TINYINT:
     case SQL_SMALLINT:
     case SQL_INTEGER:
-    case SQL_BIGINT: {
-        SQLBIGINT v = 0;
-        if (!readFixed(statement, number, SQL_C_SBIGINT, v, context)) return Null{};
-        return static_cast<std::int64_t>(v);
-    }
+    case SQL_BIGINT: return Kind::Integer;
     case SQL_REAL:
     case SQL_FLOAT:
-    case SQL_DOUBLE: {
-        SQLDOUBLE v = 0;
-        if (!readFixed(statement, number, SQL_C_DOUBLE, v, context)) return Null{};
-        return static_cast<double>(v);
-    }
+    case SQL_DOUBLE: return Kind::Floating;
     case SQL_TYPE_DATE:
     case SQL_TYPE_TIME:
     case SQL_TYPE_TIMESTAMP:
     case SQL_DATE:
     case SQL_TIME:
-    case SQL_TIMESTAMP: {
+    case SQL_TIMESTAMP: return Kind::Moment;
+    // Through the driver's text, never a binary number, so every digit stays.
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: return Kind::Exact;
+    default: return Kind::Text;
+    }
+}
+
+Value momentValue(const SQL_TIMESTAMP_STRUCT& v) {
+    return DateTime{v.year, v.month, v.day, v.hour, v.minute, v.second, static_cast<int>(v.fraction)};
+}
+
+Value exactValue(std::string_view digits, const ColumnInfo& column, const std::string& context) {
+    try {
+        return Decimal::parse(digits);
+    } catch (const std::invalid_argument&) {
+        throw DatabaseError(context, {{"22018", 0,
+                                       "column " + column.name + " holds '" + std::string(digits) +
+                                           "', not a decimal number"}});
+    }
+}
+
+Value readValue(SQLHSTMT statement, SQLUSMALLINT number, const ColumnInfo& column, const std::string& context) {
+    switch (kindOf(column.sqlType)) {
+    case Kind::Integer: {
+        SQLBIGINT v = 0;
+        if (!readFixed(statement, number, SQL_C_SBIGINT, v, context)) return Null{};
+        return static_cast<std::int64_t>(v);
+    }
+    case Kind::Floating: {
+        SQLDOUBLE v = 0;
+        if (!readFixed(statement, number, SQL_C_DOUBLE, v, context)) return Null{};
+        return static_cast<double>(v);
+    }
+    case Kind::Moment: {
         SQL_TIMESTAMP_STRUCT v{};
         if (!readFixed(statement, number, SQL_C_TYPE_TIMESTAMP, v, context)) return Null{};
-        return DateTime{v.year, v.month, v.day, v.hour, v.minute, v.second, static_cast<int>(v.fraction)};
+        return momentValue(v);
     }
-    case SQL_DECIMAL:
-    case SQL_NUMERIC: {
-        // Through the driver's text, never a binary number, so every digit stays.
+    case Kind::Exact: {
         Value text = readText(statement, number, context);
         if (isNull(text)) return text;
-        const auto& digits = std::get<std::string>(text);
-        try {
-            return Decimal::parse(digits);
-        } catch (const std::invalid_argument&) {
-            throw DatabaseError(context, {{"22018", 0,
-                                           "column " + column.name + " holds '" + digits + "', not a decimal number"}});
-        }
+        return exactValue(std::get<std::string>(text), column, context);
     }
-    default:
-        return readText(statement, number, context);
+    case Kind::Text: break;
+    }
+    return readText(statement, number, context);
+}
+
+void bindColumn(SQLHSTMT statement, SQLUSMALLINT number, const ColumnInfo& column, ResultSet::Buffer& buffer,
+                const std::string& context) {
+    SQLSMALLINT cType = SQL_C_SBIGINT;
+    SQLPOINTER target = &buffer.integer;
+    SQLLEN length = 0;
+    switch (kindOf(column.sqlType)) {
+    case Kind::Floating:
+        cType = SQL_C_DOUBLE;
+        target = &buffer.real;
+        break;
+    case Kind::Moment:
+        cType = SQL_C_TYPE_TIMESTAMP;
+        target = &buffer.moment;
+        break;
+    case Kind::Exact:
+        cType = SQL_C_CHAR;
+        target = buffer.digits;
+        length = sizeof buffer.digits;
+        break;
+    default: break;
+    }
+    check(SQLBindCol(statement, number, cType, target, length, &buffer.indicator), SQL_HANDLE_STMT, statement,
+          context);
+}
+
+Value boundValue(const ResultSet::Buffer& buffer, const ColumnInfo& column, const std::string& context) {
+    if (buffer.indicator == SQL_NULL_DATA) return Null{};
+    switch (kindOf(column.sqlType)) {
+    case Kind::Floating: return static_cast<double>(buffer.real);
+    case Kind::Moment: return momentValue(buffer.moment);
+    case Kind::Exact: {
+        if (buffer.indicator < 0 || buffer.indicator >= static_cast<SQLLEN>(sizeof buffer.digits))
+            throw DatabaseError(context, {{"22001", 0, "column " + column.name + " holds more digits than a decimal"}});
+        return exactValue(std::string_view(buffer.digits, static_cast<std::size_t>(buffer.indicator)), column,
+                          context);
+    }
+    default: return static_cast<std::int64_t>(buffer.integer);
     }
 }
 
@@ -121,6 +182,7 @@ ResultSet::ResultSet(StatementHandle statement, std::string context)
     }
     fetch();
     bof_ = eof_;
+    if (!eof_) bindForTheNextRows();
 }
 
 const ColumnInfo& ResultSet::column(std::size_t index) const {
@@ -163,9 +225,25 @@ void ResultSet::fetch() {
     std::vector<Value> row;
     row.reserve(columns_.size());
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-        row.push_back(readValue(stmt, static_cast<SQLUSMALLINT>(i + 1), columns_[i], context_));
+        row.push_back(buffers_.empty() ? readValue(stmt, static_cast<SQLUSMALLINT>(i + 1), columns_[i], context_)
+                                       : boundValue(buffers_[i], columns_[i], context_));
     }
     row_ = std::move(row);
+}
+
+// A set with a second row to come has its columns bound, when all are of a
+// fixed size, so that each further row comes in one call. A set with any text
+// column goes on reading value by value, as drivers may not allow both on
+// one row.
+void ResultSet::bindForTheNextRows() {
+    if (std::any_of(columns_.begin(), columns_.end(),
+                    [](const ColumnInfo& c) { return kindOf(c.sqlType) == Kind::Text; }))
+        return;
+    SQLHSTMT stmt = statement_.get();
+    buffers_.resize(columns_.size());
+    statement_.bindingsMade();
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        bindColumn(stmt, static_cast<SQLUSMALLINT>(i + 1), columns_[i], buffers_[i], context_);
 }
 
 }  // namespace vantrok::db

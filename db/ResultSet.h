@@ -43,12 +43,23 @@ public:
     // Fetches the next row. Throws DatabaseError (also when already at the end).
     void moveNext();
 
+    // Where a bound column's value arrives.
+    struct Buffer {
+        SQLBIGINT integer = 0;
+        SQLDOUBLE real = 0;
+        SQL_TIMESTAMP_STRUCT moment{};
+        char digits[64] = {};  // a decimal's text: 38 digits, sign and point fit
+        SQLLEN indicator = 0;
+    };
+
 private:
     void fetch();
+    void bindForTheNextRows();
 
     StatementHandle statement_;
     std::string context_;
     std::vector<ColumnInfo> columns_;
+    std::vector<Buffer> buffers_;  // empty when the values are read one by one
     std::vector<Value> row_;
     bool eof_ = true;
     bool bof_ = true;

@@ -12,9 +12,10 @@ SQLHSTMT StatementPool::adopt(OdbcHandle handle) {
     return handles_.back().get();
 }
 
-void StatementPool::giveBack(SQLHSTMT handle, bool parametersBound) noexcept {
+void StatementPool::giveBack(SQLHSTMT handle, bool bound) noexcept {
     const bool clean = SQL_SUCCEEDED(SQLFreeStmt(handle, SQL_CLOSE)) &&
-                       (!parametersBound || SQL_SUCCEEDED(SQLFreeStmt(handle, SQL_RESET_PARAMS)));
+                       (!bound || (SQL_SUCCEEDED(SQLFreeStmt(handle, SQL_UNBIND)) &&
+                                   SQL_SUCCEEDED(SQLFreeStmt(handle, SQL_RESET_PARAMS))));
     if (clean && spare_ == SQL_NULL_HANDLE) {
         spare_ = handle;
         return;
@@ -25,24 +26,24 @@ void StatementPool::giveBack(SQLHSTMT handle, bool parametersBound) noexcept {
 StatementHandle::StatementHandle(StatementHandle&& other) noexcept
     : handle_(std::exchange(other.handle_, SQLHSTMT{})),
       pool_(std::move(other.pool_)),
-      parametersBound_(std::exchange(other.parametersBound_, false)) {}
+      bound_(std::exchange(other.bound_, false)) {}
 
 StatementHandle& StatementHandle::operator=(StatementHandle&& other) noexcept {
     if (this != &other) {
         reset();
         handle_ = std::exchange(other.handle_, SQLHSTMT{});
         pool_ = std::move(other.pool_);
-        parametersBound_ = std::exchange(other.parametersBound_, false);
+        bound_ = std::exchange(other.bound_, false);
     }
     return *this;
 }
 
 void StatementHandle::reset() noexcept {
     if (handle_ == SQL_NULL_HANDLE) return;
-    if (const std::shared_ptr<StatementPool> pool = pool_.lock()) pool->giveBack(handle_, parametersBound_);
+    if (const std::shared_ptr<StatementPool> pool = pool_.lock()) pool->giveBack(handle_, bound_);
     handle_ = SQL_NULL_HANDLE;
     pool_.reset();
-    parametersBound_ = false;
+    bound_ = false;
 }
 
 }  // namespace vantrok::db

@@ -16,9 +16,9 @@ public:
     SQLHSTMT takeSpare() noexcept;
     // Takes a freshly allocated handle into the pool's keeping.
     SQLHSTMT adopt(OdbcHandle handle);
-    // Closes the handle's cursor (and drops its parameters when it has some)
+    // Closes the handle's cursor (and drops its bindings when it has some)
     // and keeps it as the spare, or frees it when there is one already.
-    void giveBack(SQLHSTMT handle, bool parametersBound) noexcept;
+    void giveBack(SQLHSTMT handle, bool bound) noexcept;
 
 private:
     std::vector<OdbcHandle> handles_;
@@ -43,8 +43,8 @@ public:
     explicit operator bool() const noexcept { return handle_ != SQL_NULL_HANDLE; }
     // True while the connection it came from is open.
     bool live() const noexcept { return handle_ != SQL_NULL_HANDLE && !pool_.expired(); }
-    // Parameters bound to it are dropped when it is handed back.
-    void parametersBound() noexcept { parametersBound_ = true; }
+    // Parameters or columns were bound to it: they are dropped when it is handed back.
+    void bindingsMade() noexcept { bound_ = true; }
 
     // Hands the handle back; never throws.
     void reset() noexcept;
@@ -52,7 +52,7 @@ public:
 private:
     SQLHSTMT handle_ = SQL_NULL_HANDLE;
     std::weak_ptr<StatementPool> pool_;
-    bool parametersBound_ = false;
+    bool bound_ = false;
 };
 
 }  // namespace vantrok::db

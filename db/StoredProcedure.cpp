@@ -157,7 +157,7 @@ void StoredProcedure::bindInput(std::size_t position, const std::string& context
                            declared.sqlType, declared.size, declared.decimalDigits, buffer, bufferLength,
                            &slot.indicator),
           SQL_HANDLE_STMT, statement, context);
-    statement_.parametersBound();
+    statement_.bindingsMade();
     slot.boundType = cType;
     slot.boundBuffer = buffer;
 }
@@ -179,7 +179,7 @@ void StoredProcedure::execute() {
                 check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(position + 1), SQL_PARAM_OUTPUT,
                                        SQL_C_SLONG, SQL_INTEGER, 0, 0, &returnValue_, 0, &returnIndicator_),
                       SQL_HANDLE_STMT, stmt, context);
-                statement_.parametersBound();
+                statement_.bindingsMade();
                 returnBound_ = true;
             }
         }
