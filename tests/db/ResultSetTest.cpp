@@ -88,6 +88,24 @@ TEST_F(ResultSetTest, ValuesKeepTheTypeTheDatabaseDelivered) {
     EXPECT_EQ(rows.field("note"), Value(std::string("second")));
 }
 
+TEST_F(ResultSetTest, LaterRowsOfFixedSizeColumnsComeAsTheFirstDid) {
+    // No text column: the rows after the first arrive in bound buffers.
+    ResultSet rows = connection.execute("select id, volume, completed from delivery order by id");
+    std::vector<std::vector<Value>> read;
+    for (; !rows.eof(); rows.moveNext())
+        read.push_back({rows.field("id"), rows.field("volume"), rows.field("completed")});
+    EXPECT_EQ(read, (std::vector<std::vector<Value>>{
+                        {std::int64_t{9}, 45.5, DateTime{2016, 11, 25, 17, 42, 30, 0}},
+                        {std::int64_t{10}, Null{}, Null{}},
+                        {std::int64_t{100}, 0.25, DateTime{2016, 12, 1, 0, 0, 0, 0}}}));
+    // The same statement, handed back and lent again, reads a set with text value by value.
+    ResultSet pumps = connection.execute("select pump, id from delivery order by id desc");
+    EXPECT_EQ(pumps.field("pump"), Value(std::string("one")));
+    pumps.moveNext();
+    EXPECT_TRUE(isNull(pumps.field("pump")));
+    EXPECT_EQ(pumps.field("id"), Value(std::int64_t{10}));
+}
+
 TEST_F(ResultSetTest, ReadsLongTextWhole) {
     std::string text;
     for (int i = 0; text.size() < 20000; ++i) text += std::to_string(i) + ",";
