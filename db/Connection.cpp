@@ -83,11 +83,11 @@ StatementHandle Connection::newStatement() {
 
 ResultSet Connection::execute(const std::string& sql) {
     StatementHandle statement = newStatement();
-    const std::string context = "executing " + sql;
+    std::string context = "executing " + sql;
     SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
                                  SQL_NTS);
     check(rc, SQL_HANDLE_STMT, statement.get(), context);
-    return ResultSet(std::move(statement), context);
+    return ResultSet(std::move(statement), std::move(context));
 }
 
 }  // namespace vantrok::db

@@ -115,6 +115,7 @@ void StoredProcedure::useStatementOf(Connection& connection) {
     statementConnection_ = &connection;
     for (Slot& slot : slots_) slot.boundType = 0;
     returnBound_ = false;
+    preparedCall_.clear();
 }
 
 void StoredProcedure::bindInput(std::size_t position, const std::string& context) {
@@ -183,7 +184,13 @@ void StoredProcedure::execute() {
                 returnBound_ = true;
             }
         }
-        SQLRETURN rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(call_.data()), SQL_NTS);
+        // The call is prepared once per statement handle and executed as often as asked.
+        if (preparedCall_ != call_) {
+            check(SQLPrepare(stmt, reinterpret_cast<SQLCHAR*>(call_.data()), SQL_NTS), SQL_HANDLE_STMT, stmt,
+                  context);
+            preparedCall_ = call_;
+        }
+        SQLRETURN rc = SQLExecute(stmt);
         check(rc, SQL_HANDLE_STMT, stmt, context);
         // Read past every result unread, so the whole procedure runs and a late error surfaces.
         if (rc != SQL_NO_DATA) {

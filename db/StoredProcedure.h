@@ -27,8 +27,9 @@ struct ProcedureParameter {
 // follow the description: the server lists the return value first, so
 // position 0 is the return value and 1..N the declared parameters. Values are
 // bound with the declared SQL type, so the driver converts them. The command
-// keeps its statement handle and bindings from call to call while its
-// connection stays open; a value whose type or buffer changed is bound anew.
+// keeps its statement handle, its prepared call and its bindings from call to
+// call while its connection stays open; a value whose type or buffer changed
+// is bound anew.
 class StoredProcedure {
 public:
     explicit StoredProcedure(std::string name);
@@ -79,6 +80,7 @@ private:
     SQLINTEGER returnValue_ = 0;
     SQLLEN returnIndicator_ = 0;
     bool returnBound_ = false;
+    std::string preparedCall_;  // the text prepared on the current handle
 };
 
 }  // namespace vantrok::db
