@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "sim/driver/EngineTime.h"
 #include "tests/sim/driver/OdbcClient.h"
 #include "tests/support/StationTest.h"
 
@@ -98,6 +101,35 @@ TEST_F(DriverConnect, ABrokenLinkShowsInTheConnectionDeadAttribute) {
     ASSERT_EQ(SQLGetConnectAttr(client.dbc(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr),
               SQL_SUCCESS);
     EXPECT_EQ(dead, static_cast<SQLUINTEGER>(SQL_CD_TRUE));
+}
+
+TEST_F(DriverConnect, CountsTheEngineTimeOnlyWhileAsked) {
+    OdbcClient client;
+    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS);
+    const auto engineTime = [&] {
+        SQLULEN nanoseconds = 1;
+        EXPECT_EQ(SQLGetConnectAttr(client.dbc(), sim::driver::engineTimeAttribute, &nanoseconds,
+                                    sizeof nanoseconds, nullptr),
+                  SQL_SUCCESS);
+        return nanoseconds;
+    };
+    const auto turn = [&](std::uintptr_t on) {
+        ASSERT_EQ(SQLSetConnectAttr(client.dbc(), sim::driver::engineTimeAttribute,
+                                    reinterpret_cast<SQLPOINTER>(on), 0),
+                  SQL_SUCCESS);
+    };
+    const auto backup = [&] {
+        OdbcStatement statement(client);
+        ASSERT_TRUE(SQL_SUCCEEDED(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2")));
+    };
+    backup();
+    EXPECT_EQ(engineTime(), 0u);
+    turn(1);
+    backup();
+    EXPECT_GT(engineTime(), 0u);
+    turn(0);
+    backup();
+    EXPECT_EQ(engineTime(), 0u);
 }
 
 }  // namespace
