@@ -60,8 +60,6 @@ void Importer::startEngineClock() {
 
 double Importer::engineSeconds() const { return engineSecondsOf(sales()) + engineSecondsOf(controller()); }
 
-std::string_view variantName(Variant variant) { return variant == Variant::Vantrok ? "vantrok" : "floor"; }
-
 std::unique_ptr<Importer> makeImporter(Variant variant) {
     if (variant == Variant::Vantrok) return std::make_unique<VantrokImporter>();
     return std::make_unique<FloorImporter>();

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 #include "bench/BareLoop.h"
 #include "bench/BenchStation.h"
@@ -41,12 +40,10 @@ protected:
 };
 
 enum class Variant { Vantrok, Floor };
-// The name a benchmark gives the variant; ratios pair "vantrok" with the other.
-std::string_view variantName(Variant variant);
 
 std::unique_ptr<Importer> makeImporter(Variant variant);
 
-// VANTROK's own ticks, for the benchmarks that have no floor to compare with.
+// VANTROK's own ticks; the benchmarks without a floor use it directly.
 class VantrokImporter final : public Importer {
 public:
     VantrokImporter();
@@ -64,7 +61,7 @@ private:
     void requireClean(bool clean) const;
 
     StandingClock clock_;
-    CountingTrace trace_;
+    LastErrorTrace trace_;
     Bridge bridge_{clock_, trace_};
     std::size_t written_ = 0;
     std::optional<db::ResultSet> rows_;
