@@ -41,15 +41,10 @@ protected:
 };
 
 TEST_F(StationDataAccess, ReadsDecimalsDigitForDigitWithTheirTypes) {
-    vantrok::sim::station::Delivery d;
-    d.type = 14;
-    d.id = 9;
-    d.pump = 1;
-    d.hose = 1;
+    vantrok::sim::station::Delivery d = vantrok::testing::TestStation::delivery(14, 9, "2016-11-25 17:42:30.997");
     d.volume = "45.460";
     d.price = "0.500";
     d.value = "22.73";
-    d.completed = "2016-11-25 17:42:30.997";
     d.uncleared = true;
     d.meterVolume = "1000.500";
     d.meterValue = "1459.70";
