@@ -140,12 +140,16 @@ TEST_F(StationDataAccess, EachCallSendsItsOwnValuesWhateverTheOneBeforeSent) {
     fillSale(p, 1);
     p.setParameter(15, std::string("short"));
     p.execute();
+    // Each call its own voucher, so each is a sale of its own.
+    p.setParameter(1, std::string("INV/C9/251116/5"));
     p.setParameter(15, std::string(40, 'x'));  // outgrows the text it replaces
     p.setParameter(17, std::string("2"));      // text where an integer was
     p.execute();
+    p.setParameter(1, std::string("INV/C9/251116/6"));
     p.setParameter(15, Null{});
     p.setParameter(17, std::int64_t{3});
     p.execute();
+    p.setParameter(1, std::string("INV/C9/251116/7"));
     p.setParameter(15, std::string("again"));
     p.setParameter(17, Null{});
     p.execute();
@@ -168,12 +172,14 @@ TEST_F(StationDataAccess, TheParameterListIsDerivedOnceAcrossReopensAndConnectio
     p.execute();
 
     sales.open(sales.connectionText());
+    p.setParameter(1, std::string("INV/C9/251116/5"));
     p.setParameter(17, std::int64_t{2});
     p.execute();
 
     Connection other;
     other.open(salesConnectionText(DbPassword));
     p.setConnection(other);
+    p.setParameter(1, std::string("INV/C9/251116/6"));
     p.setParameter(17, std::int64_t{3});
     p.execute();
 
