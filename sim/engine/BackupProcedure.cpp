@@ -39,19 +39,26 @@ ResultTable BackupProcedure::plan() {
     return table;
 }
 
-void BackupProcedure::run(const FaultState& faults, std::chrono::seconds timeout) {
+bool BackupProcedure::run(const FaultState& faults, std::chrono::seconds timeout, const CancelWait& wait) {
+    auto hold = [&](std::chrono::seconds duration) {
+        if (!wait) {
+            std::this_thread::sleep_for(duration);
+            return true;
+        }
+        return !wait(duration);
+    };
     if (faults.backupSeconds > 0) {
         std::chrono::seconds duration(faults.backupSeconds);
         if (timeout.count() > 0 && duration > timeout) {
-            std::this_thread::sleep_for(timeout);
+            if (!hold(timeout)) return false;
             throw errors::queryTimeout();
         }
-        std::this_thread::sleep_for(duration);
+        if (!hold(duration)) return false;
     }
     if (faults.backupFails) throw errors::raised("SYNX_TWO_DB_TO_BK1_BK2: the backup databases could not be updated.");
 
     attachBackups();
-    if (copiedAt_ && *copiedAt_ == versions()) return;
+    if (copiedAt_ && *copiedAt_ == versions()) return true;
     for (std::string_view backup : salesBackupDatabases) {
         // Deferred: the first statement writes the backup, so only the backup
         // file is locked for writing; the sales tables are only read.
@@ -64,6 +71,7 @@ void BackupProcedure::run(const FaultState& faults, std::chrono::seconds timeout
         copy.commit();
     }
     copiedAt_ = versions();
+    return true;
 }
 
 }  // namespace vantrok::sim

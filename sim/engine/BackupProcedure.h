@@ -7,6 +7,7 @@
 
 #include "sim/engine/Faults.h"
 #include "sim/engine/ResultTable.h"
+#include "sim/engine/Session.h"
 #include "sim/engine/Sqlite.h"
 
 namespace vantrok::sim {
@@ -19,7 +20,9 @@ public:
     BackupProcedure(sqlite::Database& db, std::string stationDir) : db_(db), stationDir_(std::move(stationDir)) {}
     // What the copy is about to take: one row per sales table, its name and rows.
     ResultTable plan();
-    void run(const FaultState& faults, std::chrono::seconds timeout);
+    // False when the client cancelled while the procedure was held up by the
+    // backup-seconds fault; nothing is copied then.
+    bool run(const FaultState& faults, std::chrono::seconds timeout, const CancelWait& wait);
     // This connection wrote to the sales tables itself (other connections'
     // writes show in the file's data version).
     void salesChanged() { ++ownWrites_; }

@@ -7,8 +7,6 @@
 
 namespace vantrok::sim {
 
-namespace {
-
 bool likeMatches(std::string_view pattern, std::string_view text) {
     if (pattern.empty()) return text.empty();
     if (pattern.front() == '%') {
@@ -22,6 +20,8 @@ bool likeMatches(std::string_view pattern, std::string_view text) {
                     std::tolower(static_cast<unsigned char>(text.front()));
     return same && likeMatches(pattern.substr(1), text.substr(1));
 }
+
+namespace {
 
 // ODBC's codes: SQL_INTEGER, SQL_DECIMAL, SQL_TYPE_TIMESTAMP, SQL_VARCHAR;
 // SQL_DATETIME (9) with sub-code 3 as the verbose type of a timestamp.

@@ -10,6 +10,9 @@ namespace vantrok::sim {
 // LIKE, case-insensitive): the 19 ODBC columns, one row per parameter of the
 // daily-sale procedure with the return value first; no rows for any other name
 // or when the database holds no procedures.
+// LIKE as SQL Server matches a catalog pattern: % and _, case-insensitive.
+bool likeMatches(std::string_view pattern, std::string_view text);
+
 ResultTable procedureColumnsResult(std::string_view pattern, std::string_view database, bool databaseHasProcedures);
 
 }  // namespace vantrok::sim

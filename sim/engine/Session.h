@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,6 +12,11 @@
 namespace vantrok::sim {
 
 // What the driver found in odbcinst.ini and the connection text.
+// Waits up to the given time for the client to cancel the statement that
+// holds its reply; true when it did. A server on the wire notices a cancel
+// while a procedure runs; the ODBC driver's statements cannot be cancelled.
+using CancelWait = std::function<bool(std::chrono::milliseconds)>;
+
 struct ConnectRequest {
     std::string stationDir;  // the "Station" attribute of the driver's section
     std::string server;
@@ -41,6 +47,9 @@ public:
     // The 19-column result of SQLProcedureColumns for one procedure name
     // (position 0 the return value). Logged. Throws SimError.
     virtual ResultTable procedureColumns(std::string_view procedureName) = 0;
+
+    // How a slow statement waits from now on (by default it sleeps).
+    virtual void setCancelWait(CancelWait wait) = 0;
 };
 
 }  // namespace vantrok::sim

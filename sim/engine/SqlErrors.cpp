@@ -83,6 +83,8 @@ SimError communicationLink() { return make("08S01", 0, "Communication link failu
 
 SimError queryTimeout() { return make("HYT00", 0, "Query timeout expired"); }
 
+SimError cancelled() { return make("HY008", 0, "Operation canceled"); }
+
 SimError serverNotFound() { return make("08001", 17, "SQL Server does not exist or access denied."); }
 
 SimError loginFailed(std::string_view user) {

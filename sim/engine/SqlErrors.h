@@ -26,6 +26,8 @@ SimError invalidCharacterValue();
 SimError raised(std::string_view message);
 SimError communicationLink();
 SimError queryTimeout();
+// The client cancelled the statement (ODBC's HY008).
+SimError cancelled();
 SimError serverNotFound();
 SimError loginFailed(std::string_view user);
 SimError cannotOpenDatabase(std::string_view database);

@@ -155,9 +155,12 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
 // copies. A client that stops reading at the row set stops the procedure
 // before its copy, as SQL Server does on a cancel; the log says so.
 Outcome StationSession::runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout) {
-    auto copy = [this, faults, timeout]() -> std::vector<StatementResult> {
+    auto copy = [this, faults, timeout, text = std::string(sql)]() -> std::vector<StatementResult> {
         checkLink();
-        backup_.run(faults, timeout);
+        if (!backup_.run(faults, timeout, cancelWait_)) {
+            log_.append(database_, cancelledLogText(text));
+            throw errors::cancelled();
+        }
         return {};
     };
     if (lenient_) {

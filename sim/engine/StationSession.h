@@ -27,6 +27,7 @@ public:
     Outcome execute(std::string_view sql, const std::vector<ParamValue>& params,
                     std::chrono::seconds timeout) override;
     ResultTable procedureColumns(std::string_view procedureName) override;
+    void setCancelWait(CancelWait wait) override { cancelWait_ = std::move(wait); }
 
 private:
     // Fails the call when breaking was switched on since this connection opened.
@@ -50,6 +51,7 @@ private:
     FuelTypeQuery fuelTypes_;
     DailySaleProcedure dailySale_;
     BackupProcedure backup_;
+    CancelWait cancelWait_;
 };
 
 }  // namespace vantrok::sim

@@ -12,6 +12,7 @@
 #include "sim/engine/StationFiles.h"
 #include "sim/station/Station.h"
 #include "sim/station/Traffic.h"
+#include "sim/tds/Endpoint.h"
 
 namespace vantrok::sim::station {
 
@@ -21,6 +22,7 @@ constexpr const char* usage =
     "usage: vantrok-station COMMAND DIR ...\n"
     "  init DIR [--lenient]\n"
     "  register DIR [--driver PATH] [--trace]\n"
+    "  serve DIR [--port N]          TDS on 127.0.0.1 (default port 1433; 0 picks a free one)\n"
     "  delivery DIR --type T (--pump P --hose H | --hose-id N) --volume L --price U --value V\n"
     "           [--completed \"YYYY-MM-DD HH:MM:SS\"] [--cleared \"YYYY-MM-DD HH:MM:SS\" | --uncleared]\n"
     "           [--id N] [--meter-volume X --meter-value Y]      (a decimal may be null)\n"
@@ -172,6 +174,17 @@ int traffic(const std::vector<std::string>& args, std::ostream& out, const std::
     return 0;
 }
 
+int serve(const std::vector<std::string>& args, std::ostream& out, const std::atomic<bool>& stop) {
+    Options o(args, 2, {"--port"}, {});
+    const int port = o.number("--port").value_or(1433);
+    if (port < 0 || port > 65535) throw UsageError("--port takes a port number from 0 to 65535");
+    requireStation(args[1]);
+    tds::Endpoint endpoint(std::filesystem::absolute(args[1]).string(), static_cast<std::uint16_t>(port));
+    out << "listening on 127.0.0.1:" << endpoint.port() << std::endl;
+    endpoint.serve(stop);
+    return 0;
+}
+
 int hose(const std::vector<std::string>& args) {
     Options o(args, 2, {"--pump", "--hose", "--fuel"}, {"--null-fuel"});
     if (o.has("--fuel") == o.flag("--null-fuel")) throw UsageError("give --fuel CODE or --null-fuel");
@@ -217,6 +230,7 @@ int dispatch(const std::vector<std::string>& args, const std::string& driverPath
     }
     if (command == "fault") return fault(args, out);
     if (command == "traffic") return traffic(args, out, stop);
+    if (command == "serve") return serve(args, out, stop);
     if (command == "hose") return hose(args);
     if (command == "sql") {
         if (args.size() != 4) throw UsageError("sql takes DIR DATABASE \"STATEMENTS\"");

@@ -7,6 +7,8 @@
 
 #include "sim/engine/Faults.h"
 #include "sim/engine/Schema.h"
+#include "sim/station/FreeTdsRoad.h"
+#include "sim/tds/Endpoint.h"
 
 namespace vantrok::testing {
 
@@ -80,6 +82,11 @@ std::int64_t TestStation::addDelivery(int type, std::int64_t id, const std::stri
     return addDelivery(d);
 }
 
+bool onFreeTdsRoad() {
+    const char* road = std::getenv("VANTROK_TEST_DRIVER");
+    return road && std::string_view(road) == "freetds";
+}
+
 std::vector<SaleRow> TestStation::sales() const {
     std::istringstream csv(sim::station::salesCsv(dir_));
     bool more = false;
@@ -120,17 +127,29 @@ namespace {
 
 // unixODBC reads ODBCSYSINI once per process and keeps what it found there, so
 // a process registers one folder for good. Its Station is a link that each
-// test points at its own station.
+// test points at its own station: the simulator's driver opens it at each
+// connect, and so does the process's own TDS endpoint on the FreeTDS road.
 class ProcessRegistration {
 public:
     explicit ProcessRegistration(bool trace) {
         std::string pattern = (std::filesystem::temp_directory_path() / "vantrok-odbc-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
         folder_ = pattern;
-        sim::station::writeOdbcInstIni(folder_, link(), VANTROK_SIM_ODBC_DRIVER, trace);
-        ::setenv("ODBCSYSINI", folder_.c_str(), 1);
+        if (onFreeTdsRoad()) {
+            // Before the endpoint's threads: the namespace is the process's.
+            sim::station::mapLocalToLoopback(folder_);
+            endpoint_ = std::make_unique<sim::tds::Endpoint>(link(), 0);
+            endpoint_->start();
+            sim::station::writeFreeTdsRegistration(folder_, sim::station::defaultFreeTdsDriver(), endpoint_->port(),
+                                                   trace);
+            sim::station::setFreeTdsEnvironment(folder_, endpoint_->port());
+        } else {
+            sim::station::writeOdbcInstIni(folder_, link(), VANTROK_SIM_ODBC_DRIVER, trace);
+            ::setenv("ODBCSYSINI", folder_.c_str(), 1);
+        }
     }
     ~ProcessRegistration() {
+        endpoint_.reset();
         std::error_code ec;
         std::filesystem::remove_all(folder_, ec);
     }
@@ -148,6 +167,7 @@ public:
 private:
     std::string link() const { return folder_ + "/station"; }
     std::string folder_;
+    std::unique_ptr<sim::tds::Endpoint> endpoint_;
 };
 
 }  // namespace

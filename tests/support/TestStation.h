@@ -14,6 +14,12 @@ namespace vantrok::testing {
 // names (VocNo, S_Date, ... Exported); NULL as nullopt.
 using SaleRow = std::map<std::string, std::optional<std::string>>;
 
+// The road this test process takes to its stations, chosen by its ctest
+// registration: the simulator's own ODBC driver, or with
+// VANTROK_TEST_DRIVER=freetds Debian's FreeTDS driver over TDS to an endpoint
+// in the process, with "(LOCAL)" mapped to the loopback for the process.
+bool onFreeTdsRoad();
+
 // A fresh station in a temporary folder, removed again with the object.
 class TestStation {
 public:
@@ -48,7 +54,7 @@ public:
     std::string sql(const std::string& database, const std::string& statements);
 
     // Makes this station the one that "driver=sql server" reaches from this
-    // process. unixODBC reads ODBCSYSINI only once per process: the first call
+    // process, on this process's road. unixODBC reads ODBCSYSINI only once per process: the first call
     // sets it to a folder of its own (tracing there when trace is set) that
     // every later call re-points to its station. Child processes inherit it.
     void registerDriver(bool trace = false);

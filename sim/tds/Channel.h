@@ -1,0 +1,73 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrok::sim::tds {
+
+// Packet types of [MS-TDS] 2.2.3.1.1.
+enum class PacketType : std::uint8_t {
+    SqlBatch = 0x01,
+    Rpc = 0x03,
+    TabularResult = 0x04,
+    Attention = 0x06,
+    BulkLoad = 0x07,
+    TransactionManager = 0x0E,
+    Login7 = 0x10,
+    Sspi = 0x11,
+    PreLogin = 0x12,
+};
+
+// One client message: the data of its packets up to the one marked end of message.
+struct Message {
+    PacketType type{};
+    std::string data;
+};
+
+// The client's end of one TCP connection, in TDS packets ([MS-TDS] 2.2.3).
+// Owns the socket.
+class Channel {
+public:
+    explicit Channel(int socket, std::uint16_t spid);
+    ~Channel();
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+    // The next whole message; nullopt when the client closed the connection.
+    // Throws ProtocolError on a packet that cannot be read.
+    std::optional<Message> read();
+
+    // Waits up to `wait` for the client's attention ([MS-TDS] 2.2.1.7) and
+    // reads it when it came. A request of another kind is left unread.
+    // Throws ProtocolError when the client has gone.
+    bool attentionArrived(std::chrono::milliseconds wait);
+
+    // Queues tokens of the current reply; full packets go out at once.
+    void write(std::string_view tokens);
+    // Sends what is queued; `last` marks the end of the reply.
+    void flush(bool last);
+
+    void setPacketSize(std::uint32_t size);
+    std::uint32_t packetSize() const { return packetSize_; }
+
+    // The connection ends with a reset when it closes, as a server's whose
+    // link breaks.
+    void reset();
+    // Ends reading and writing from another thread (stopping the endpoint).
+    void shutdown();
+
+private:
+    bool readExactly(char* into, std::size_t count);
+    void sendPacket(std::string_view payload, bool last);
+
+    int socket_;
+    std::uint16_t spid_;
+    std::uint32_t packetSize_ = 4096;
+    std::uint8_t packetId_ = 1;
+    std::string pending_;
+};
+
+}  // namespace vantrok::sim::tds

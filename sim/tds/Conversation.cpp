@@ -1,0 +1,301 @@
+#include "sim/tds/Conversation.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "sim/engine/Faults.h"
+#include "sim/engine/SqlErrors.h"
+#include "sim/engine/TextUtil.h"
+#include "sim/tds/CatalogProcedures.h"
+#include "sim/tds/Login.h"
+#include "sim/tds/SessionSettings.h"
+
+namespace vantrok::sim::tds {
+
+namespace {
+
+using tokens::DoneKind;
+using tokens::ServerMessage;
+namespace done = tokens::done;
+
+// The TDS versions of LOGIN7 this server answers in kind ([MS-TDS] 2.2.6.4):
+// 7.2 and later, whose DONE tokens carry 8-byte counts.
+constexpr std::uint32_t oldestVersion = 0x72090002;
+constexpr std::uint32_t newestVersion = 0x74000004;
+
+// How long the copy after a row set takes at the least: the time in which a
+// client that stops reading at the row set cancels the rest (see
+// docs/station-simulator.md, "Cancel").
+constexpr std::chrono::milliseconds workAfterRows{50};
+
+// The link breaks under the client: the connection ends with a reset.
+struct BrokenLink {};
+
+std::uint8_t severity(const SimError& e) {
+    switch (e.nativeError) {
+    case 18456: return 14;
+    case 4060: return 11;
+    case 102: return 15;
+    default: return 16;
+    }
+}
+
+ServerMessage errorMessage(const SimError& e) {
+    ServerMessage m;
+    m.number = static_cast<std::int32_t>(e.nativeError);
+    m.severity = severity(e);
+    m.text = e.message;
+    return m;
+}
+
+ServerMessage protocolMessage(const std::string& what) {
+    // 8009-style refusal of a request the server cannot take, as SQL Server
+    // answers a malformed RPC or batch instead of closing the connection.
+    return {8009, 1, 16, "The incoming tabular data stream (TDS) protocol stream is incorrect: " + what + ".", "", 1};
+}
+
+std::string hostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return "localhost";
+    return name;
+}
+
+std::string callText(const RpcCall& call) {
+    std::string text = "{? = call " + call.procedure;
+    for (std::size_t i = 0; i < call.parameters.size(); ++i) text += i == 0 ? "(?" : ",?";
+    if (!call.parameters.empty()) text += ")";
+    return text + "}";
+}
+
+// A DONE token held back until it is known whether more results follow.
+struct HeldDone {
+    DoneKind kind;
+    std::uint16_t status;
+    std::uint64_t count;
+};
+
+}  // namespace
+
+Conversation::Conversation(int socket, std::uint16_t spid, std::string stationDir)
+    : channel_(socket, spid), stationDir_(std::move(stationDir)), serverName_(hostName()) {}
+
+void Conversation::run() {
+    // A server that refuses connections does not complete them.
+    if (readFaults(stationDir_).refuseConnections) return channel_.reset();
+    try {
+        while (std::optional<Message> message = channel_.read()) {
+            cancelled_ = false;
+            switch (message->type) {
+            case PacketType::PreLogin: preLogin(*message); break;
+            case PacketType::Login7:
+                if (!login(*message)) return;
+                break;
+            case PacketType::SqlBatch: sqlBatch(*message); break;
+            case PacketType::Rpc: rpc(*message); break;
+            case PacketType::Attention: acknowledgeAttention(); break;
+            default:
+                refuse(protocolMessage("a request of type " + std::to_string(static_cast<int>(message->type)) +
+                                       ", which this server does not take"));
+            }
+        }
+    } catch (const BrokenLink&) {
+        channel_.reset();
+    } catch (const ProtocolError&) {
+        // The client is gone or its packets cannot be read: nothing to answer.
+    }
+}
+
+void Conversation::preLogin(const Message& message) {
+    try {
+        channel_.write(preLoginReply(message.data));
+        channel_.flush(true);
+    } catch (const ProtocolError& e) {
+        refuse(protocolMessage(e.what()));
+        throw;
+    }
+}
+
+bool Conversation::login(const Message& message) {
+    Login7 request;
+    try {
+        request = parseLogin7(message.data);
+    } catch (const ProtocolError& e) {
+        refuse(protocolMessage(e.what()));
+        return false;
+    }
+    if (request.tdsVersion < oldestVersion) {
+        refuse({18452, 1, 14, "Login failed. This server speaks TDS 7.2 and later.", "", 1});
+        return false;
+    }
+    if (request.packetSize != 0) channel_.setPacketSize(request.packetSize);
+    try {
+        // The client reached this server by its address; the name it used is its own business.
+        session_ = Session::connect({stationDir_, "127.0.0.1", request.userName, request.password, request.database});
+    } catch (const SimError& e) {
+        if (e.sqlstate == "08001") {
+            channel_.reset();
+            return false;
+        }
+        refuse(errorMessage(e));
+        return false;
+    }
+    session_->setCancelWait([this](std::chrono::milliseconds wait) { return cancelWait(wait); });
+    const std::string& database = session_->database();
+    const std::string packetSize = std::to_string(channel_.packetSize());
+    ByteWriter out;
+    tokens::environmentChange(out, 1, database, "master");
+    tokens::message(out, {5701, 2, 0, "Changed database context to '" + database + "'.", "", 1}, serverName_);
+    tokens::collationChange(out);
+    tokens::environmentChange(out, 2, "us_english", "");
+    tokens::message(out, {5703, 1, 0, "Changed language setting to us_english.", "", 1}, serverName_);
+    tokens::loginAck(out, std::min(request.tdsVersion, newestVersion));
+    tokens::environmentChange(out, 4, packetSize, packetSize);
+    tokens::doneToken(out, DoneKind::Done, done::final, 0);
+    channel_.write(out.bytes());
+    channel_.flush(true);
+    return true;
+}
+
+void Conversation::refuse(const ServerMessage& error) {
+    ByteWriter out;
+    tokens::message(out, error, serverName_);
+    tokens::doneToken(out, DoneKind::Done, done::error, 0);
+    channel_.write(out.bytes());
+    channel_.flush(true);
+}
+
+void Conversation::sqlBatch(const Message& message) {
+    if (!session_) return refuse(protocolMessage("a SQL batch before the login"));
+    std::string sql;
+    try {
+        sql = parseSqlBatch(message.data);
+    } catch (const ProtocolError& e) {
+        return refuse(protocolMessage(e.what()));
+    }
+    if (std::optional<SessionSetting> setting = parseSessionSettings(sql)) {
+        ByteWriter out;
+        tokens::doneToken(out, DoneKind::Done, done::final, 0);
+        channel_.write(out.bytes());
+        return channel_.flush(true);
+    }
+    try {
+        reply(session_->execute(sql, {}, std::chrono::seconds(0)), false);
+    } catch (const SimError& e) {
+        if (e.sqlstate == "08S01") throw BrokenLink{};
+        refuse(errorMessage(e));
+    }
+}
+
+void Conversation::rpc(const Message& message) {
+    if (!session_) return refuse(protocolMessage("an RPC before the login"));
+    std::vector<RpcCall> calls;
+    try {
+        calls = parseRpcRequest(message.data);
+    } catch (const ProtocolError& e) {
+        return refuse(protocolMessage(e.what()));
+    }
+    for (const RpcCall& call : calls) {
+        try {
+            if (isProcedureColumnsCall(call)) {
+                Outcome outcome = Outcome::rows(procedureColumnsReply(*session_, call));
+                reply(std::move(outcome.returning(0)), true);
+                continue;
+            }
+            auto output = std::find_if(call.parameters.begin(), call.parameters.end(),
+                                       [](const RpcParameter& p) { return p.output; });
+            if (output != call.parameters.end())
+                throw SimError{"42000", 8162,
+                               "The formal parameter \"" + output->name +
+                                   "\" was not declared as an OUTPUT parameter, but the actual parameter passed in "
+                                   "requested output."};
+            // The engine takes a procedure call as ODBC's escape with its
+            // return value first, which an RPC always has.
+            std::vector<ParamValue> values{ParamValue{std::nullopt, SqlType::Int}};
+            for (const RpcParameter& p : call.parameters) values.push_back(p.value.value);
+            reply(session_->execute(callText(call), values, std::chrono::seconds(0)), true);
+        } catch (const SimError& e) {
+            if (e.sqlstate == "08S01") throw BrokenLink{};
+            ByteWriter out;
+            tokens::message(out, errorMessage(e), serverName_);
+            tokens::doneToken(out, DoneKind::DoneProc, done::error, 0);
+            channel_.write(out.bytes());
+            channel_.flush(true);
+        }
+    }
+}
+
+void Conversation::reply(Outcome outcome, bool procedure) {
+    const DoneKind kind = procedure ? DoneKind::DoneInProc : DoneKind::Done;
+    ByteWriter out;
+    std::optional<HeldDone> held;
+    auto release = [&](bool more) {
+        if (held) tokens::doneToken(out, held->kind, static_cast<std::uint16_t>(held->status | (more ? done::more : 0)),
+                                    held->count);
+        held.reset();
+    };
+    bool workAfterRowSet = false;
+    for (;;) {
+        // A cancel between two results stops the statement there; the hold
+        // after a row set gives the client time to stop reading.
+        if (cancelled_ || channel_.attentionArrived(workAfterRowSet ? workAfterRows : std::chrono::milliseconds(0))) {
+            outcome.abandon();
+            return acknowledgeAttention();
+        }
+        std::optional<StatementResult> result;
+        try {
+            result = outcome.next();
+        } catch (const SimError& e) {
+            if (cancelled_) continue;
+            if (e.sqlstate == "08S01") throw BrokenLink{};
+            release(true);
+            tokens::message(out, errorMessage(e), serverName_);
+            held = HeldDone{kind, done::error, 0};
+            workAfterRowSet = false;
+            continue;
+        }
+        if (!result) break;
+        release(true);
+        if (result->table) {
+            tokens::columnMetadata(out, result->table->columns);
+            for (const Row& row : result->table->rows) tokens::row(out, result->table->columns, row);
+            held = HeldDone{kind, done::count, result->table->rows.size()};
+            workAfterRowSet = !outcome.finished();
+            // The rows go out before the work after them, so the client can read them meanwhile.
+            if (workAfterRowSet) {
+                channel_.write(out.bytes());
+                out.bytes().clear();
+                channel_.flush(false);
+            }
+        } else {
+            held = HeldDone{kind, done::count, static_cast<std::uint64_t>(std::max(result->rowCount, 0L))};
+            workAfterRowSet = false;
+        }
+    }
+    if (std::optional<long> value = outcome.returnValue()) {
+        release(true);
+        tokens::returnStatus(out, static_cast<std::int32_t>(*value));
+        tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
+    } else if (held) {
+        if (held->kind == DoneKind::DoneInProc) held->kind = DoneKind::DoneProc;
+        release(false);
+    } else {
+        tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
+    }
+    channel_.write(out.bytes());
+    channel_.flush(true);
+}
+
+void Conversation::acknowledgeAttention() {
+    ByteWriter out;
+    tokens::doneToken(out, DoneKind::Done, done::attention, 0);
+    channel_.write(out.bytes());
+    channel_.flush(true);
+}
+
+bool Conversation::cancelWait(std::chrono::milliseconds wait) {
+    if (channel_.attentionArrived(wait)) cancelled_ = true;
+    return cancelled_;
+}
+
+}  // namespace vantrok::sim::tds

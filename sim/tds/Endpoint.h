@@ -1,0 +1,47 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace vantrok::sim::tds {
+
+class Conversation;
+
+// A station answering TDS on 127.0.0.1: each accepted connection is a
+// conversation of its own, on a thread of its own.
+class Endpoint {
+public:
+    // Listens at once (port 0: a free one). Throws std::runtime_error.
+    Endpoint(std::string stationDir, std::uint16_t port);
+    ~Endpoint();
+    Endpoint(const Endpoint&) = delete;
+    Endpoint& operator=(const Endpoint&) = delete;
+
+    std::uint16_t port() const { return port_; }
+
+    // Accepts connections until `stop` is set.
+    void serve(const std::atomic<bool>& stop);
+    // Serves on a thread of its own until the endpoint is destroyed.
+    void start();
+
+private:
+    struct Worker;
+    void accept();
+    void reapFinished();
+
+    std::string stationDir_;
+    int listener_ = -1;
+    std::uint16_t port_ = 0;
+    std::uint16_t nextSpid_ = 51;
+    std::mutex workersMutex_;
+    std::list<std::unique_ptr<Worker>> workers_;
+    std::atomic<bool> stopping_{false};
+    std::thread background_;
+};
+
+}  // namespace vantrok::sim::tds

@@ -1,0 +1,66 @@
+#include "sim/tds/Requests.h"
+
+namespace vantrok::sim::tds {
+
+namespace {
+
+// Skips ALL_HEADERS ([MS-TDS] 2.2.5.3), which every request of TDS 7.2 and
+// later begins with.
+void skipAllHeaders(ByteReader& in) {
+    const std::uint32_t total = in.u32();
+    if (total < 4) throw ProtocolError("ALL_HEADERS shorter than its own length");
+    in.take(total - 4);
+}
+
+// The procedures a client may name by number ([MS-TDS] 2.2.6.6, ProcID).
+std::string wellKnownProcedure(std::uint16_t id) {
+    static const char* const names[] = {nullptr,         "sp_cursor",        "sp_cursoropen",    "sp_cursorprepare",
+                                        "sp_cursorexecute", "sp_cursorprepexec", "sp_cursorunprepare", "sp_cursorfetch",
+                                        "sp_cursoroption", "sp_cursorclose",   "sp_executesql",    "sp_prepare",
+                                        "sp_execute",    "sp_prepexec",      "sp_prepexecrpc",   "sp_unprepare"};
+    if (id == 0 || id >= std::size(names)) throw ProtocolError("an RPC of unknown procedure number " + std::to_string(id));
+    return names[id];
+}
+
+constexpr std::uint8_t byReference = 0x01;
+// Between the calls of one request ([MS-TDS] 2.2.6.6, BatchFlag and NoExecFlag).
+constexpr std::uint8_t batchSeparator = 0x80;
+constexpr std::uint8_t noExecSeparator = 0xFF;
+
+}  // namespace
+
+std::string parseSqlBatch(std::string_view data) {
+    ByteReader in(data);
+    skipAllHeaders(in);
+    if (in.remaining() % 2 != 0) throw ProtocolError("a SQL batch of an odd number of bytes");
+    return in.ucs2(in.remaining() / 2);
+}
+
+std::vector<RpcCall> parseRpcRequest(std::string_view data) {
+    ByteReader in(data);
+    skipAllHeaders(in);
+    std::vector<RpcCall> calls;
+    while (in.remaining() > 0) {
+        RpcCall call;
+        const std::uint16_t nameLength = in.u16();
+        call.procedure = nameLength == 0xFFFF ? wellKnownProcedure(in.u16()) : in.ucs2(nameLength);
+        in.u16();  // option flags: recompile, no metadata; nothing to do for either
+        while (in.remaining() > 0) {
+            ByteReader ahead = in;
+            const std::uint8_t next = ahead.u8();
+            if (next == batchSeparator || next == noExecSeparator) {
+                in.u8();
+                break;
+            }
+            RpcParameter parameter;
+            parameter.name = in.bVarChar();
+            parameter.output = (in.u8() & byReference) != 0;
+            parameter.value = readTypedValue(in);
+            call.parameters.push_back(std::move(parameter));
+        }
+        calls.push_back(std::move(call));
+    }
+    return calls;
+}
+
+}  // namespace vantrok::sim::tds

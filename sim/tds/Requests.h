@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/tds/WireTypes.h"
+
+namespace vantrok::sim::tds {
+
+// The statement text of a SQL batch ([MS-TDS] 2.2.6.7).
+std::string parseSqlBatch(std::string_view data);
+
+struct RpcParameter {
+    std::string name;  // "@name", or empty for a positional one
+    bool output = false;
+    WireValue value;
+};
+
+// One call of an RPC request ([MS-TDS] 2.2.6.6): the procedure by name (a
+// well-known procedure given by number gets its name), its parameters in order.
+struct RpcCall {
+    std::string procedure;
+    std::vector<RpcParameter> parameters;
+};
+
+// The calls of one request; throws ProtocolError on one it cannot read.
+std::vector<RpcCall> parseRpcRequest(std::string_view data);
+
+}  // namespace vantrok::sim::tds

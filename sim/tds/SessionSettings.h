@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrok::sim::tds {
+
+// A batch of nothing but SET statements of session options ("SET TEXTSIZE
+// 4096", "SET QUOTED_IDENTIFIER ON"), as drivers send of their own accord.
+// They change nothing the station's statements depend on: the server
+// acknowledges them and notes them in the statement log as such.
+struct SessionSetting {
+    std::string text;  // the batch, as sent
+};
+
+std::optional<SessionSetting> parseSessionSettings(std::string_view batch);
+
+// How a driver's session setting appears in the statement log.
+std::string sessionSettingLogText(const SessionSetting& setting);
+
+}  // namespace vantrok::sim::tds

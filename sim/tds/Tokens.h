@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/engine/ResultTable.h"
+#include "sim/tds/Bytes.h"
+
+// The tokens of a server's reply ([MS-TDS] 2.2.7), appended to a writer.
+namespace vantrok::sim::tds::tokens {
+
+// DONE, DONEPROC and DONEINPROC status bits ([MS-TDS] 2.2.7.6).
+namespace done {
+constexpr std::uint16_t final = 0x00;
+constexpr std::uint16_t more = 0x01;
+constexpr std::uint16_t error = 0x02;
+constexpr std::uint16_t count = 0x10;
+constexpr std::uint16_t attention = 0x20;
+}  // namespace done
+
+enum class DoneKind : std::uint8_t { Done = 0xFD, DoneProc = 0xFE, DoneInProc = 0xFF };
+
+// An INFO or ERROR message as SQL Server sends it.
+struct ServerMessage {
+    std::int32_t number = 0;
+    std::uint8_t state = 1;
+    std::uint8_t severity = 0;  // up to 10 an informational message, above an error
+    std::string text;
+    std::string procedure;
+    std::int32_t line = 1;
+};
+
+void message(ByteWriter& out, const ServerMessage& message, std::string_view serverName);
+void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount);
+void returnStatus(ByteWriter& out, std::int32_t value);
+void loginAck(ByteWriter& out, std::uint32_t tdsVersion);
+// ENVCHANGE of a text value: 1 database, 2 language, 4 packet size.
+void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newValue, std::string_view oldValue);
+// ENVCHANGE 7: the server's default collation.
+void collationChange(ByteWriter& out);
+void columnMetadata(ByteWriter& out, const std::vector<ResultColumn>& columns);
+void row(ByteWriter& out, const std::vector<ResultColumn>& columns, const Row& row);
+
+// SQL_Latin1_General_CP1_CI_AS, SQL Server's default collation for us_english.
+inline constexpr std::string_view serverCollation{"\x09\x04\xD0\x00\x34", 5};
+
+}  // namespace vantrok::sim::tds::tokens
