@@ -71,6 +71,13 @@ void Connection::close() noexcept {
     env_.reset();
 }
 
+bool Connection::isDead() const noexcept {
+    if (!isOpen()) return false;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttr(dbc_.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+    return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
+}
+
 StatementHandle Connection::newStatement() {
     if (!isOpen()) {
         throw DatabaseError("allocating a statement", {{"08003", 0, "Connection not open"}});

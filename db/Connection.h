@@ -30,6 +30,10 @@ public:
     // Disconnects and frees the handles; never throws.
     void close() noexcept;
     bool isOpen() const noexcept { return static_cast<bool>(dbc_); }
+    // The driver's own word that the link to the server is lost
+    // (SQL_ATTR_CONNECTION_DEAD). Drivers differ in the SQLSTATE of a lost
+    // link: FreeTDS reports a reset one as HY000 or 01000, never class 08.
+    bool isDead() const noexcept;
     // The text of the last open attempt (empty before any).
     const std::string& connectionText() const noexcept { return connectionText_; }
 

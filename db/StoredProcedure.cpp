@@ -1,5 +1,7 @@
 #include "db/StoredProcedure.h"
 
+#include <algorithm>
+
 #include <exception>
 #include <string>
 
@@ -118,6 +120,30 @@ void StoredProcedure::useStatementOf(Connection& connection) {
     preparedCall_.clear();
 }
 
+namespace {
+
+// A decimal with more whole digits than its parameter's precision leaves room
+// for is out of range (22003), as SQL Server's drivers report it before the
+// call goes out; FreeTDS would send the value with its highest byte cut off.
+// Text that is no number is left for the server to refuse.
+void requireDecimalFits(const ProcedureParameter& declared, const std::string& text, const std::string& context) {
+    if (declared.sqlType != SQL_DECIMAL && declared.sqlType != SQL_NUMERIC) return;
+    std::size_t i = text.find_first_not_of(" ");
+    if (i != std::string::npos && (text[i] == '-' || text[i] == '+')) ++i;
+    std::size_t wholeDigits = 0;
+    bool leading = true;
+    for (; i < text.size() && text[i] != '.'; ++i) {
+        if (text[i] < '0' || text[i] > '9') return;
+        if (leading && text[i] == '0') continue;
+        leading = false;
+        ++wholeDigits;
+    }
+    const auto room = static_cast<std::size_t>(std::max<SQLLEN>(0, static_cast<SQLLEN>(declared.size) - declared.decimalDigits));
+    if (wholeDigits > room) throw DatabaseError(context, {{"22003", 0, "Numeric value out of range"}});
+}
+
+}  // namespace
+
 void StoredProcedure::bindInput(std::size_t position, const std::string& context) {
     const ProcedureParameter& declared = parameters_[position];
     const Value& value = values_[position];
@@ -148,6 +174,7 @@ void StoredProcedure::bindInput(std::size_t position, const std::string& context
     } else {
         const auto* s = std::get_if<std::string>(&value);
         slot.text = s ? *s : std::get<Decimal>(value).toString();
+        requireDecimalFits(declared, slot.text, context);
         buffer = slot.text.data();
         bufferLength = static_cast<SQLLEN>(slot.text.capacity());
     }

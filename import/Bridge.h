@@ -48,7 +48,7 @@ public:
         try {
             return std::forward<Work>(work)();
         } catch (const std::exception& error) {
-            if (breaksConnection(error)) broken(link) = true;
+            if (breaksConnection(error) || connection(link).isDead()) broken(link) = true;
             throw;
         }
     }
@@ -63,6 +63,9 @@ public:
 private:
     void open(Link link);
     bool& broken(Link link) noexcept { return link == Link::Sales ? salesBroken_ : controllerBroken_; }
+    const db::Connection& connection(Link link) const noexcept {
+        return link == Link::Sales ? salesConnection : controllerConnection;
+    }
 
     const Clock& clock_;
     Trace& trace_;

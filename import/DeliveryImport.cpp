@@ -29,7 +29,7 @@ bool writeRow(Bridge& bridge, ErrorTrap& trap, const db::ResultSet& row, ImportK
         return true;
     } catch (const std::exception& error) {
         trap.caught(work, deliveryIdText(row), error);
-        return !breaksConnection(error);
+        return !bridge.isBroken(Link::Sales);
     }
 }
 

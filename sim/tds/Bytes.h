@@ -8,9 +8,18 @@
 
 namespace vantrok::sim::tds {
 
-// A request the endpoint cannot read: answered with an error, never a hang.
+// A request the endpoint cannot read or take: answered with SQL Server's
+// error of that number and text, never a hang.
 struct ProtocolError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit ProtocolError(const std::string& what, std::int32_t number = 8009)
+        : std::runtime_error(what), number(number) {}
+    std::int32_t number;
+};
+
+// A parameter value its own TYPE_INFO does not allow, such as a decimal with
+// more digits than its precision.
+struct InvalidValue : std::runtime_error {
+    explicit InvalidValue(const std::string& typeName) : std::runtime_error(typeName) {}
 };
 
 // Little-endian reading of a received message ([MS-TDS] 2.2.5.1: integers are

@@ -10,6 +10,7 @@
 #include "sim/tds/CatalogProcedures.h"
 #include "sim/tds/Login.h"
 #include "sim/tds/SessionSettings.h"
+#include "sim/tds/WireTypes.h"
 
 namespace vantrok::sim::tds {
 
@@ -49,10 +50,15 @@ ServerMessage errorMessage(const SimError& e) {
     return m;
 }
 
+// A request the server cannot take is refused, as SQL Server refuses a
+// malformed RPC or batch, instead of closing the connection.
 ServerMessage protocolMessage(const std::string& what) {
-    // 8009-style refusal of a request the server cannot take, as SQL Server
-    // answers a malformed RPC or batch instead of closing the connection.
     return {8009, 1, 16, "The incoming tabular data stream (TDS) protocol stream is incorrect: " + what + ".", "", 1};
+}
+
+ServerMessage protocolMessage(const ProtocolError& e) {
+    if (e.number != 8009) return {e.number, 1, 16, e.what(), "", 1};
+    return protocolMessage(std::string(e.what()));
 }
 
 std::string hostName() {
@@ -111,7 +117,7 @@ void Conversation::preLogin(const Message& message) {
         channel_.write(preLoginReply(message.data));
         channel_.flush(true);
     } catch (const ProtocolError& e) {
-        refuse(protocolMessage(e.what()));
+        refuse(protocolMessage(e));
         throw;
     }
 }
@@ -121,7 +127,7 @@ bool Conversation::login(const Message& message) {
     try {
         request = parseLogin7(message.data);
     } catch (const ProtocolError& e) {
-        refuse(protocolMessage(e.what()));
+        refuse(protocolMessage(e));
         return false;
     }
     if (request.tdsVersion < oldestVersion) {
@@ -171,7 +177,7 @@ void Conversation::sqlBatch(const Message& message) {
     try {
         sql = parseSqlBatch(message.data);
     } catch (const ProtocolError& e) {
-        return refuse(protocolMessage(e.what()));
+        return refuse(protocolMessage(e));
     }
     if (std::optional<SessionSetting> setting = parseSessionSettings(sql)) {
         ByteWriter out;
@@ -193,7 +199,7 @@ void Conversation::rpc(const Message& message) {
     try {
         calls = parseRpcRequest(message.data);
     } catch (const ProtocolError& e) {
-        return refuse(protocolMessage(e.what()));
+        return refuse(protocolMessage(e));
     }
     for (const RpcCall& call : calls) {
         try {
@@ -257,6 +263,8 @@ void Conversation::reply(Outcome outcome, bool procedure) {
         if (!result) break;
         release(true);
         if (result->table) {
+            for (std::size_t i = 0; i < result->table->columns.size(); ++i)
+                widenToFit(result->table->columns[i], result->table->rows, i);
             tokens::columnMetadata(out, result->table->columns);
             for (const Row& row : result->table->rows) tokens::row(out, result->table->columns, row);
             held = HeldDone{kind, done::count, result->table->rows.size()};

@@ -55,7 +55,18 @@ std::vector<RpcCall> parseRpcRequest(std::string_view data) {
             RpcParameter parameter;
             parameter.name = in.bVarChar();
             parameter.output = (in.u8() & byReference) != 0;
-            parameter.value = readTypedValue(in);
+            try {
+                parameter.value = readTypedValue(in);
+            } catch (const InvalidValue& e) {
+                // SQL Server checks each value against its own type before it runs the call.
+                throw ProtocolError("The incoming tabular data stream (TDS) remote procedure call (RPC) protocol "
+                                    "stream is incorrect. Parameter " + std::to_string(call.parameters.size() + 1) +
+                                        " (\"" + parameter.name + "\"): The supplied value is not a valid instance "
+                                        "of data type " + e.what() + ". Check the source data for invalid values. An "
+                                        "example of an invalid value is data of numeric type with scale greater than "
+                                        "precision.",
+                                    8023);
+            }
             call.parameters.push_back(std::move(parameter));
         }
         calls.push_back(std::move(call));

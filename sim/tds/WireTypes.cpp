@@ -1,5 +1,6 @@
 #include "sim/tds/WireTypes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -196,6 +197,16 @@ std::string dateTimeText(DateTimeTicks value) {
     return civilText(days1900 + value.days, seconds, paddedDigits(milliseconds, 3));
 }
 
+void widenToFit(ResultColumn& column, const std::vector<Row>& rows, std::size_t index) {
+    if (column.type != SqlType::Decimal) return;
+    for (const Row& row : rows) {
+        if (index >= row.size() || !row[index]) continue;
+        const std::string& text = *row[index];
+        const auto digits = static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+        column.precision = std::clamp(digits, column.precision, 38);
+    }
+}
+
 void writeTypeInfo(ByteWriter& out, const ResultColumn& column) {
     switch (column.type) {
     case SqlType::Int:
@@ -316,7 +327,7 @@ WireValue readTypedValue(ByteReader& in) {
     }
     case DecimalN: case NumericN: {
         in.u8();
-        in.u8();  // precision: the value brings its own digits
+        const int precision = in.u8();
         const int scale = in.u8();
         const std::size_t typeEnd = in.position();
         const std::uint8_t length = in.u8();
@@ -327,6 +338,10 @@ WireValue readTypedValue(ByteReader& in) {
         std::string_view bytes = in.take(length - 1u);
         Int128 magnitude = 0;
         for (std::size_t i = bytes.size(); i-- > 0;) magnitude = magnitude << 8 | static_cast<std::uint8_t>(bytes[i]);
+        Int128 limit = 1;
+        for (int i = 0; i < precision; ++i) limit *= 10;
+        if (precision < 1 || precision > 38 || scale > precision || magnitude >= limit)
+            throw InvalidValue(type == DecimalN ? "decimal" : "numeric");
         value.text = decimalText(!positive && magnitude != 0, magnitude, scale);
         return finish(typeEnd);
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/engine/ResultTable.h"
 #include "sim/tds/Bytes.h"
@@ -16,6 +17,11 @@ namespace vantrok::sim::tds {
 // varchar as BIGVARCHAR with the server's collation.
 void writeTypeInfo(ByteWriter& out, const ResultColumn& column);
 void writeValue(ByteWriter& out, const ResultColumn& column, const Cell& cell);
+
+// Widens a decimal column whose stored values have more digits than its
+// precision (a station's files can hold them; SQL Server's tables cannot), so
+// every value travels exactly instead of being cut to the declared bytes.
+void widenToFit(ResultColumn& column, const std::vector<Row>& rows, std::size_t index);
 
 // One parameter value as it came: its type (the TYPE_INFO bytes as sent, to
 // echo in a RETURNVALUE) and its value as the engine takes it.
