@@ -1,5 +1,9 @@
 #include "sim/station/StationCommand.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +14,7 @@
 
 #include "sim/engine/Faults.h"
 #include "sim/engine/StationFiles.h"
+#include "sim/station/FreeTdsRoad.h"
 #include "sim/station/Station.h"
 #include "sim/station/Traffic.h"
 #include "sim/tds/Endpoint.h"
@@ -22,7 +27,9 @@ constexpr const char* usage =
     "usage: vantrok-station COMMAND DIR ...\n"
     "  init DIR [--lenient]\n"
     "  register DIR [--driver PATH] [--trace]\n"
+    "  register DIR --freetds [--port N] [--driver PATH] [--trace]\n"
     "  serve DIR [--port N]          TDS on 127.0.0.1 (default port 1433; 0 picks a free one)\n"
+    "  exec DIR -- COMMAND [ARG...]  runs COMMAND as a client of the station as registered\n"
     "  delivery DIR --type T (--pump P --hose H | --hose-id N) --volume L --price U --value V\n"
     "           [--completed \"YYYY-MM-DD HH:MM:SS\"] [--cleared \"YYYY-MM-DD HH:MM:SS\" | --uncleared]\n"
     "           [--id N] [--meter-volume X --meter-value Y]      (a decimal may be null)\n"
@@ -174,6 +181,45 @@ int traffic(const std::vector<std::string>& args, std::ostream& out, const std::
     return 0;
 }
 
+int registerDriver(const std::vector<std::string>& args, const std::string& simulatorDriver) {
+    Options o(args, 2, {"--driver", "--port"}, {"--trace", "--freetds"});
+    const bool freeTds = o.flag("--freetds");
+    if (!freeTds && o.has("--port")) throw UsageError("--port goes with --freetds");
+    const std::string driver = o.text("--driver").value_or(freeTds ? defaultFreeTdsDriver() : simulatorDriver);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(driver, ec))
+        throw StationError("no ODBC driver at " + driver +
+                           (freeTds ? " (Debian's package tdsodbc installs it)" : " (it is built by the target vantrok_sim_odbc)"));
+    if (!freeTds) {
+        registerStation(args[1], driver, o.flag("--trace"));
+        return 0;
+    }
+    requireStation(args[1]);
+    const int port = o.number("--port").value_or(1433);
+    if (port < 1 || port > 65535) throw UsageError("--port takes a port number from 1 to 65535");
+    writeFreeTdsRegistration(args[1], driver, static_cast<std::uint16_t>(port), o.flag("--trace"));
+    return 0;
+}
+
+// Replaces this process with the client: the registration's environment,
+// and for FreeTDS "(LOCAL)" mapped to the loopback for it alone.
+int execClient(const std::vector<std::string>& args) {
+    if (args.size() < 4 || args[2] != "--") throw UsageError("exec takes DIR -- COMMAND [ARG...]");
+    requireStation(args[1]);
+    const std::string dir = std::filesystem::absolute(args[1]).string();
+    if (std::optional<std::uint16_t> port = registeredTdsPort(dir)) {
+        setFreeTdsEnvironment(dir, *port);
+        mapLocalToLoopback(dir);
+    } else {
+        ::setenv("ODBCSYSINI", dir.c_str(), 1);
+    }
+    std::vector<char*> argv;
+    for (std::size_t i = 3; i < args.size(); ++i) argv.push_back(const_cast<char*>(args[i].c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    throw StationError("cannot run " + args[3] + ": " + std::strerror(errno));
+}
+
 int serve(const std::vector<std::string>& args, std::ostream& out, const std::atomic<bool>& stop) {
     Options o(args, 2, {"--port"}, {});
     const int port = o.number("--port").value_or(1433);
@@ -205,15 +251,8 @@ int dispatch(const std::vector<std::string>& args, const std::string& driverPath
         initStation(dir, o.flag("--lenient") ? Strictness::Lenient : Strictness::Strict);
         return 0;
     }
-    if (command == "register") {
-        Options o(args, 2, {"--driver"}, {"--trace"});
-        std::string driver = o.text("--driver").value_or(driverPath);
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(driver, ec))
-            throw StationError("no ODBC driver at " + driver + " (it is built by the target vantrok_sim_odbc)");
-        registerStation(dir, driver, o.flag("--trace"));
-        return 0;
-    }
+    if (command == "register") return registerDriver(args, driverPath);
+    if (command == "exec") return execClient(args);
     if (command == "delivery") return delivery(args, out);
     if (command == "sales") {
         noOptions(args);

@@ -28,7 +28,7 @@ constexpr std::uint32_t newestVersion = 0x74000004;
 // How long the copy after a row set takes at the least: the time in which a
 // client that stops reading at the row set cancels the rest (see
 // docs/station-simulator.md, "Cancel").
-constexpr std::chrono::milliseconds workAfterRows{50};
+constexpr std::chrono::milliseconds workAfterRows{20};
 
 // The link breaks under the client: the connection ends with a reset.
 struct BrokenLink {};

@@ -99,6 +99,7 @@ class Session:
             "LC_ALL": locale,
         })
         self.programs = []
+        self.server = None
 
     # --- station -----------------------------------------------------------
     def station(self, *words):
@@ -122,14 +123,28 @@ class Session:
     # --- Wine --------------------------------------------------------------
     def boot(self):
         self.station("init")
-        self.station("register")
+        if self.args.driver == "freetds":
+            self.serve()
+        else:
+            self.station("register")
         subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
 
+    def serve(self):
+        """The station on TDS at a free port, FreeTDS registered for it."""
+        self.server = subprocess.Popen([self.args.station, "serve", self.station_dir, "--port", "0"],
+                                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        line = self.server.stdout.readline()
+        if not line.startswith("listening on 127.0.0.1:"):
+            raise Failure(f"vantrok-station serve: {line.strip()}")
+        self.station("register", "--freetds", "--port", line.strip().rsplit(":", 1)[1])
+
     def start(self, name):
         path = os.path.join(self.work, name + ".log")
+        # As a client of the station: its registration, and "(LOCAL)" reaching it.
+        command = [self.args.station, "exec", self.station_dir, "--", self.args.wine, self.args.exe]
         with open(path, "w") as log:
-            process = subprocess.Popen([self.args.wine, self.args.exe], env=self.env, cwd=self.work,
+            process = subprocess.Popen(command, env=self.env, cwd=self.work,
                                        stdout=log, stderr=subprocess.STDOUT)
         self.programs.append(process)
         return process, path
@@ -144,6 +159,9 @@ class Session:
                 process.kill()
                 process.wait()
         self.display.close()
+        if self.server:
+            self.server.terminate()
+            self.server.wait(timeout=10)
         shutil.rmtree(self.env["WINEPREFIX"], ignore_errors=True)
 
     # --- X windows ---------------------------------------------------------
@@ -395,6 +413,8 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--helper", required=True, help="window_helper.exe")
     parser.add_argument("--wine", default="wine")
+    parser.add_argument("--driver", choices=["simulator", "freetds"], default="simulator",
+                        help="the station's own ODBC driver, or FreeTDS over TDS")
     args = parser.parse_args()
     args.exe = os.path.abspath(args.exe)
     args.helper = os.path.abspath(args.helper)
