@@ -208,6 +208,12 @@ void Conversation::rpc(const Message& message) {
                 reply(std::move(outcome.returning(0)), true);
                 continue;
             }
+            if (std::optional<StatementCall> statement = prepared_.take(call)) {
+                Outcome outcome;
+                if (statement->sql) outcome = session_->execute(*statement->sql, statement->values, std::chrono::seconds(0));
+                reply(std::move(outcome.returning(0)), true, statement->newHandle);
+                continue;
+            }
             auto output = std::find_if(call.parameters.begin(), call.parameters.end(),
                                        [](const RpcParameter& p) { return p.output; });
             if (output != call.parameters.end())
@@ -231,7 +237,7 @@ void Conversation::rpc(const Message& message) {
     }
 }
 
-void Conversation::reply(Outcome outcome, bool procedure) {
+void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle) {
     const DoneKind kind = procedure ? DoneKind::DoneInProc : DoneKind::Done;
     ByteWriter out;
     std::optional<HeldDone> held;
@@ -283,6 +289,7 @@ void Conversation::reply(Outcome outcome, bool procedure) {
     if (std::optional<long> value = outcome.returnValue()) {
         release(true);
         tokens::returnStatus(out, static_cast<std::int32_t>(*value));
+        if (handle) tokens::returnValue(out, 0, "@handle", *handle);
         tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
     } else if (held) {
         if (held->kind == DoneKind::DoneInProc) held->kind = DoneKind::DoneProc;

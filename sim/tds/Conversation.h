@@ -7,6 +7,7 @@
 
 #include "sim/engine/Session.h"
 #include "sim/tds/Channel.h"
+#include "sim/tds/PreparedStatements.h"
 #include "sim/tds/Requests.h"
 #include "sim/tds/Tokens.h"
 
@@ -31,7 +32,8 @@ private:
     void refuse(const tokens::ServerMessage& error);
     // Sends the results of one execution as they come; `procedure`: the
     // statements are inside a procedure called by RPC.
-    void reply(Outcome outcome, bool procedure);
+    // `handle`: the output parameter of sp_prepare and sp_prepexec.
+    void reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle = std::nullopt);
     void acknowledgeAttention();
     bool cancelWait(std::chrono::milliseconds wait);
 
@@ -39,6 +41,7 @@ private:
     std::string stationDir_;
     std::string serverName_;
     std::unique_ptr<Session> session_;
+    PreparedStatements prepared_;
     bool cancelled_ = false;
 };
 

@@ -10,6 +10,7 @@ enum : std::uint8_t {
     ReturnStatus = 0x79,
     ColMetadata = 0x81,
     Error = 0xAA,
+    ReturnValue = 0xAC,
     Info = 0xAB,
     LoginAck = 0xAD,
     Row = 0xD1,
@@ -47,6 +48,17 @@ void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64
 void returnStatus(ByteWriter& out, std::int32_t value) {
     out.u8(ReturnStatus);
     out.u32(static_cast<std::uint32_t>(value));
+}
+
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value) {
+    out.u8(ReturnValue);
+    out.u16(ordinal);
+    out.bVarChar(name);
+    out.u8(0x01);  // an output parameter
+    out.u32(0);    // user type
+    out.u16(0x01); // nullable
+    writeTypeInfo(out, ResultColumn{"", SqlType::Int, 10, 0, true});
+    writeValue(out, ResultColumn{"", SqlType::Int, 10, 0, true}, std::to_string(value));
 }
 
 void loginAck(ByteWriter& out, std::uint32_t tdsVersion) {

@@ -17,6 +17,7 @@ enum : std::uint8_t {
     Flt8 = 0x3E, Money4 = 0x7A, Int8 = 0x7F,
     IntN = 0x26, DateN = 0x28, DateTime2N = 0x2A, BitN = 0x68, DecimalN = 0x6A, NumericN = 0x6C, FltN = 0x6D,
     MoneyN = 0x6E, DateTimN = 0x6F,
+    Image = 0x22, Text = 0x23, NText = 0x63,
     BigVarBinary = 0xA5, BigVarChar = 0xA7, BigBinary = 0xAD, BigChar = 0xAF, NVarChar = 0xE7, NChar = 0xEF,
 };
 
@@ -374,6 +375,18 @@ WireValue readTypedValue(ByteReader& in) {
             if (!isNull) bytes = std::string(in.take(length));
         }
         if (!isNull) value.text = wide ? fromUcs2(bytes) : bytes;
+        return finish(typeEnd);
+    }
+    case Image: case Text: case NText: {
+        in.u32();  // the longest value
+        if (type != Image) in.take(5);  // collation
+        const std::size_t typeEnd = in.position();
+        const std::uint32_t length = in.u32();
+        value.declaredByClient = SqlType::VarChar;
+        if (length != 0xFFFFFFFF) {
+            std::string bytes(in.take(length));
+            value.text = type == NText ? fromUcs2(bytes) : bytes;
+        }
         return finish(typeEnd);
     }
     default: {

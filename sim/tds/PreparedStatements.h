@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/engine/ResultTable.h"
+#include "sim/tds/Requests.h"
+
+namespace vantrok::sim::tds {
+
+// What one call of SQL Server's statement procedures asks for: a statement
+// to run with its values in marker order (none for sp_prepare and
+// sp_unprepare), and the handle to hand back for sp_prepare and sp_prepexec.
+struct StatementCall {
+    std::optional<std::string> sql;
+    std::vector<ParamValue> values;
+    std::optional<std::int32_t> newHandle;
+};
+
+// The statements a connection prepared through sp_prepare and sp_prepexec,
+// and the parameterised ones of sp_executesql, as drivers send them. The
+// parameters "@P1", "@P2", ... of a statement become "?" markers for the
+// engine, their values in marker order.
+class PreparedStatements {
+public:
+    // nullopt for a call to any other procedure. Throws SimError on a call
+    // SQL Server would refuse (an unknown handle, no statement).
+    std::optional<StatementCall> take(const RpcCall& call);
+
+private:
+    std::map<std::int32_t, std::string> statements_;
+    std::int32_t nextHandle_ = 1;
+};
+
+}  // namespace vantrok::sim::tds
