@@ -1,0 +1,106 @@
+// The endpoint as FreeTDS meets it: registered for the tests' own station by
+// the fixture on the FreeTDS road.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "tests/sim/driver/OdbcClient.h"
+#include "tests/support/StationTest.h"
+
+using namespace vantrok::testing;
+
+namespace {
+
+class Endpoint : public StationTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(onFreeTdsRoad()) << "registered on the FreeTDS road only";
+        StationTest::SetUp();
+    }
+    std::string backupCount() { return station.sql("torvane_bk1", "SELECT count(*) FROM D17_DailySale"); }
+};
+
+// One raw packet to the endpoint and its whole answer.
+std::string exchange(int socket, std::uint8_t type, const std::string& payload) {
+    std::string packet = {static_cast<char>(type), 1, 0, 0, 0, 0, 1, 0};
+    packet += payload;
+    packet[2] = static_cast<char>(packet.size() >> 8);
+    packet[3] = static_cast<char>(packet.size() & 0xFF);
+    EXPECT_EQ(::send(socket, packet.data(), packet.size(), 0), static_cast<ssize_t>(packet.size()));
+    std::string reply(4096, '\0');
+    timeval wait{5, 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    const ssize_t n = ::recv(socket, reply.data(), reply.size(), 0);
+    reply.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return reply;
+}
+
+}  // namespace
+
+TEST_F(Endpoint, AClientsCancelStopsASlowBackupBeforeItsCopyAndTheConnectionGoesOn) {
+    station.sql("torvane", "INSERT INTO D17_DailySale (VocNo) VALUES ('INV/C9/251116/1')");
+    station.setFault("backup-seconds", "30");
+    OdbcClient client;
+    ASSERT_TRUE(SQL_SUCCEEDED(client.connect(salesText)));
+    OdbcStatement statement(client);
+    // FreeTDS sends the attention when the query time-out passes.
+    ASSERT_EQ(SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0), SQL_SUCCESS);
+    // The procedure's row set comes first; the copy after it is what waits.
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(SQLMoreResults(statement.get()), SQL_ERROR);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "the reply was held";
+    ASSERT_FALSE(statement.diagnostics().empty());
+    EXPECT_EQ(statement.diagnostics()[0].sqlstate, "HYT00");
+    EXPECT_EQ(station.statements("torvane").back(), "{cancelled before its end: EXEC SYNX_TWO_DB_TO_BK1_BK2}");
+    EXPECT_EQ(backupCount(), "0\n");
+
+    station.setFault("backup-seconds", "0");
+    SQLFreeStmt(statement.get(), SQL_CLOSE);
+    ASSERT_TRUE(SQL_SUCCEEDED(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2")));
+    while (SQLMoreResults(statement.get()) != SQL_NO_DATA) {
+    }
+    EXPECT_EQ(backupCount(), "1\n");
+}
+
+TEST_F(Endpoint, WhatItDoesNotUnderstandIsRefusedWithAnErrorAndTheConnectionStays) {
+    const char* port = std::getenv("TDSPORT");
+    ASSERT_NE(port, nullptr);
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(std::atoi(port)));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    // A bulk load before any login: an ERROR token (0xAA) and a DONE with its error bit.
+    std::string reply = exchange(socket, 0x07, "nonsense");
+    ASSERT_GT(reply.size(), 9u);
+    EXPECT_EQ(static_cast<std::uint8_t>(reply[0]), 0x04);
+    EXPECT_EQ(static_cast<std::uint8_t>(reply[8]), 0xAA);
+    EXPECT_EQ(static_cast<std::uint8_t>(reply[reply.size() - 13]), 0xFD);
+    EXPECT_EQ(reply[reply.size() - 12] & 0x02, 0x02);
+
+    // The same connection still answers a pre-login: encryption not supported.
+    const std::string preLogin = {0x01, 0x00, 0x06, 0x00, 0x01, static_cast<char>(0xFF), 0x00};
+    reply = exchange(socket, 0x12, preLogin);
+    ASSERT_GT(reply.size(), 8u);
+    EXPECT_EQ(static_cast<std::uint8_t>(reply[0]), 0x04);
+    EXPECT_NE(reply.find(std::string("\x01\x00", 2)), std::string::npos);
+    ::close(socket);
+}
+
+TEST_F(Endpoint, RefusedConnectionsAreRefusedAtConnect) {
+    station.setFault("refuse-connections", "on");
+    OdbcClient client;
+    EXPECT_EQ(client.connect(salesText), SQL_ERROR);
+    station.setFault("refuse-connections", "off");
+    OdbcClient again;
+    EXPECT_TRUE(SQL_SUCCEEDED(again.connect(salesText)));
+}

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "sim/tds/Bytes.h"
+#include "sim/tds/Login.h"
+#include "sim/tds/SessionSettings.h"
+#include "sim/tds/WireTypes.h"
+
+using namespace vantrok::sim;
+using namespace vantrok::sim::tds;
+
+namespace {
+
+// A LOGIN7 as a client builds it: fixed part, then the variable fields in order.
+std::string login7(const std::string& user, const std::string& password, const std::string& database) {
+    const std::string fields[] = {toUcs2("host"), toUcs2(user), obfuscatePassword(toUcs2(password)), toUcs2("app"),
+                                  toUcs2("(LOCAL)"), "", toUcs2("lib"), toUcs2(""), toUcs2(database)};
+    constexpr std::size_t fixed = 94;
+    ByteWriter offsets, data;
+    for (const std::string& field : fields) {
+        offsets.u16(static_cast<std::uint16_t>(fixed + data.size()));
+        offsets.u16(static_cast<std::uint16_t>(field.size() / 2));
+        data.raw(field);
+    }
+    ByteWriter out;
+    out.u32(static_cast<std::uint32_t>(fixed + data.size()));
+    out.u32(0x74000004);
+    out.u32(4096);
+    out.raw(std::string(24, '\0'));
+    out.raw(offsets.bytes());
+    out.raw(std::string(fixed - out.size(), '\0'));
+    out.raw(data.bytes());
+    return out.bytes();
+}
+
+std::string roundTrip(const ResultColumn& column, const Cell& cell) {
+    ByteWriter out;
+    writeTypeInfo(out, column);
+    writeValue(out, column, cell);
+    ByteReader in(out.bytes());
+    return readTypedValue(in).value.text.value_or("NULL");
+}
+
+}  // namespace
+
+TEST(WireFormat, Login7CarriesTheUserItsObfuscatedPasswordAndTheDatabase) {
+    Login7 login = parseLogin7(login7("sa", "qolvent4719ruk", "torvane"));
+    EXPECT_EQ(login.userName, "sa");
+    EXPECT_EQ(login.password, "qolvent4719ruk");
+    EXPECT_EQ(login.database, "torvane");
+    EXPECT_EQ(login.serverName, "(LOCAL)");
+    EXPECT_EQ(login.tdsVersion, 0x74000004u);
+    EXPECT_EQ(login.packetSize, 4096u);
+    EXPECT_THROW(parseLogin7(login7("sa", "x", "torvane").substr(0, 60)), ProtocolError);
+}
+
+TEST(WireFormat, ValuesTravelExactlyInTheirTypes) {
+    const ResultColumn decimal{"", SqlType::Decimal, 18, 3, true};
+    EXPECT_EQ(roundTrip(decimal, "45.460"), "45.460");
+    EXPECT_EQ(roundTrip(decimal, "-0.005"), "-0.005");
+    EXPECT_EQ(roundTrip(decimal, "999999999999999.999"), "999999999999999.999");
+    EXPECT_EQ(roundTrip({"", SqlType::Decimal, 38, 4, true}, "-12345678901234567890123456789012.3456"),
+              "-12345678901234567890123456789012.3456");
+    EXPECT_EQ(roundTrip(decimal, std::nullopt), "NULL");
+    EXPECT_EQ(roundTrip({"", SqlType::Int, 10, 0, true}, "-2147483648"), "-2147483648");
+    const ResultColumn datetime{"", SqlType::DateTime, 23, 3, true};
+    for (const char* text : {"2016-11-25 17:42:30.000", "2016-11-25 17:42:30.003", "1753-01-01 00:00:00.007",
+                             "9999-12-31 23:59:59.997", "2000-02-29 12:00:00.993"})
+        EXPECT_EQ(roundTrip(datetime, std::string(text)), text);
+    EXPECT_EQ(roundTrip({"", SqlType::VarChar, 50, 0, true}, std::string("INV/C9/251116/4")), "INV/C9/251116/4");
+}
+
+TEST(WireFormat, ADecimalWiderThanItsColumnIsWidenedNotCut) {
+    ResultColumn column{"", SqlType::Decimal, 18, 3, true};
+    widenToFit(column, {{std::string("9999999999999999.000")}, {std::nullopt}}, 0);
+    EXPECT_EQ(column.precision, 19);
+    EXPECT_EQ(roundTrip(column, std::string("9999999999999999.000")), "9999999999999999.000");
+}
+
+TEST(WireFormat, AParameterValueItsOwnTypeDoesNotAllowIsRefused) {
+    // DECIMALN(18,3) carrying 19 digits, as FreeTDS sends a value it could not fit.
+    ByteWriter out;
+    out.u8(0x6A);
+    out.u8(9);
+    out.u8(18);
+    out.u8(3);
+    out.u8(9);
+    out.u8(1);
+    out.u64(9999999999999999000ULL);
+    ByteReader in(out.bytes());
+    EXPECT_THROW(readTypedValue(in), InvalidValue);
+}
+
+TEST(WireFormat, OnlyBatchesOfSessionOptionsAreTakenForTheDriversOwn) {
+    EXPECT_TRUE(parseSessionSettings("SET TEXTSIZE 4096"));
+    EXPECT_TRUE(parseSessionSettings("set quoted_identifier on; SET ANSI_NULLS ON"));
+    EXPECT_FALSE(parseSessionSettings("SET TEXTSIZE"));
+    EXPECT_FALSE(parseSessionSettings("SET ROWCOUNT 1 select 1"));
+    EXPECT_FALSE(parseSessionSettings("EXEC SYNX_TWO_DB_TO_BK1_BK2"));
+    EXPECT_FALSE(parseSessionSettings("SET @x = (select 1)"));
+}
