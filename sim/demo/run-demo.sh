@@ -2,7 +2,12 @@
 # A demo station with forecourt traffic and VANTROK.exe under Wine, shown as
 # a station manager would watch it: deliveries, daily sales, backup runs.
 #
-#   run-demo.sh BUILD_DIR VANTROK_EXE [--minutes N] [--every SECONDS]
+#   run-demo.sh BUILD_DIR VANTROK_EXE [--minutes N] [--every SECONDS] [--simulator-driver]
+#
+# VANTROK reaches the station as it reaches SQL Server from Linux: Wine's
+# odbc32, unixODBC and Debian's FreeTDS over TDS to the station's endpoint,
+# with "(LOCAL)" mapped to the loopback for VANTROK alone (as root). With
+# --simulator-driver it takes the station's own ODBC driver instead.
 #
 # Stops after N minutes or on Ctrl-C, prints a summary and leaves no process
 # behind. The station is made afresh each run; the Wine prefix is kept so later
@@ -11,10 +16,11 @@ set -uo pipefail
 
 usage() {
     cat <<'EOF'
-usage: run-demo.sh BUILD_DIR VANTROK_EXE [--minutes N] [--every SECONDS]
-  --minutes N       stop after N minutes (VANTROK's start-up minute included);
-                    without it the demo runs until Ctrl-C
-  --every SECONDS   a new delivery on the forecourt every SECONDS (default 5)
+usage: run-demo.sh BUILD_DIR VANTROK_EXE [--minutes N] [--every SECONDS] [--simulator-driver]
+  --minutes N         stop after N minutes (VANTROK's start-up minute included);
+                      without it the demo runs until Ctrl-C
+  --every SECONDS     a new delivery on the forecourt every SECONDS (default 5)
+  --simulator-driver  the station's own ODBC driver instead of FreeTDS over TDS
 EOF
 }
 
@@ -77,8 +83,10 @@ exe=$2
 shift 2
 minutes=""
 every=5
+road=freetds
 while [ $# -gt 0 ]; do
     case $1 in
+        --simulator-driver) road=simulator; shift ;;
         --minutes) minutes=${2:-}; shift 2 || { usage >&2; exit 2; } ;;
         --every) every=${2:-}; shift 2 || { usage >&2; exit 2; } ;;
         -h|--help) usage; exit 0 ;;
@@ -115,6 +123,10 @@ export WINEDEBUG=-all
 # No offers to install Mono or Gecko into a new prefix: nobody may be there to answer.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export ODBCSYSINI=$station
+if [ "$road" = freetds ]; then
+    [ "$(id -u)" -eq 0 ] || die "FreeTDS reaches \"(LOCAL)\" through a private mount namespace, which needs root: run as root, or with --simulator-driver"
+    [ -f /usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so ] || die "FreeTDS is not installed (Debian: apt-get install tdsodbc)"
+fi
 
 # VANTROK insists on the short date pattern dd/MM/yyyy, which Wine takes from
 # the locale. Only Wine's processes get it (through env, so that this shell
@@ -128,6 +140,7 @@ main_caption="FINAL VANTROK MODE"
 
 traffic_pid=""
 vantrok_pid=""
+server_pid=""
 xvfb_pid=""
 
 stop_traffic() {
@@ -145,6 +158,13 @@ stop_vantrok() {
     vantrok_pid=""
 }
 
+stop_server() {
+    [ -n "$server_pid" ] || return 0
+    kill -TERM "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+    server_pid=""
+}
+
 stop_display() {
     [ -n "$xvfb_pid" ] || return 0
     kill -TERM "$xvfb_pid" 2>/dev/null
@@ -155,6 +175,7 @@ stop_display() {
 stop_everything() {
     stop_traffic
     stop_vantrok
+    stop_server
     stop_display
 }
 
@@ -168,10 +189,26 @@ if [ -e "$station" ] && [ ! -e "$station/torvane.sqlite" ]; then
     die "$station exists but holds no demo station; move it away first"
 fi
 rm -rf "$station"
-if ! "$station_tool" init "$station" || ! "$station_tool" register "$station"; then
+if ! "$station_tool" init "$station"; then
     die "could not make the demo station in $station"
 fi
 wine_log=$station/wine.log
+if [ "$road" = freetds ]; then
+    # The station on TDS at a free port, and FreeTDS registered for it.
+    setsid "$station_tool" serve "$station" --port 0 9>&- </dev/null >"$station/serve.out" 2>"$station/serve.log" &
+    server_pid=$!
+    for _ in $(seq 50); do
+        grep -q '^listening on' "$station/serve.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$station/serve.out")
+    [ -n "$port" ] || { log_tail "$station/serve.log"; die "the station did not start listening"; }
+    "$station_tool" register "$station" --freetds --port "$port" || die "could not register FreeTDS for $station"
+    client=("$station_tool" exec "$station" --)
+else
+    "$station_tool" register "$station" || die "could not register the station's driver for $station"
+    client=()
+fi
 
 station_sql() { "$station_tool" sql "$station" "$@"; }
 
@@ -218,6 +255,11 @@ printf 'VANTROK demo\n'
 printf '  %-12s %s (made afresh for this run)\n' "Station" "$station"
 printf '  %-12s %s\n' "Wine prefix" "$WINEPREFIX"
 printf '  %-12s %s\n' "Display" "$display_note"
+if [ "$road" = freetds ]; then
+    printf '  %-12s %s\n' "Driver" "FreeTDS over TDS, the station listening on 127.0.0.1:$port"
+else
+    printf '  %-12s %s\n' "Driver" "the station's own ODBC driver"
+fi
 printf '  %-12s a delivery every %s s; fuels %s\n' "Forecourt" "$every" "$fuels"
 if [ -n "$minutes" ]; then
     printf '  %-12s after %s minute(s), or Ctrl-C\n' "Stops" "$minutes"
@@ -245,7 +287,7 @@ fi
 setsid "$station_tool" traffic "$station" --every "$every" \
     9>&- </dev/null >"$station/traffic.out" 2>"$station/traffic.log" &
 traffic_pid=$!
-"${wine_locale[@]}" setsid wine "$exe" 9>&- </dev/null >>"$wine_log" 2>&1 &
+"${wine_locale[@]}" setsid "${client[@]}" wine "$exe" 9>&- </dev/null >>"$wine_log" 2>&1 &
 vantrok_pid=$!
 vantrok_started=$EPOCHSECONDS
 deadline=""
@@ -409,6 +451,7 @@ stopped="forecourt traffic, VANTROK.exe"
 show_status "Stopping $stopped..."
 stop_traffic
 stop_vantrok
+stop_server
 # What happened between the last poll and the stop.
 poll_deliveries
 poll_sales
