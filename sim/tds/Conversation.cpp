@@ -84,7 +84,7 @@ struct HeldDone {
 }  // namespace
 
 Conversation::Conversation(int socket, std::uint16_t spid, std::string stationDir)
-    : channel_(socket, spid), stationDir_(std::move(stationDir)), serverName_(hostName()) {}
+    : channel_(socket, spid), stationDir_(std::move(stationDir)), serverName_(hostName()), log_(stationDir_) {}
 
 void Conversation::run() {
     // A server that refuses connections does not complete them.
@@ -180,6 +180,7 @@ void Conversation::sqlBatch(const Message& message) {
         return refuse(protocolMessage(e));
     }
     if (std::optional<SessionSetting> setting = parseSessionSettings(sql)) {
+        log_.append(session_->database(), sessionSettingLogText(*setting));
         ByteWriter out;
         tokens::doneToken(out, DoneKind::Done, done::final, 0);
         channel_.write(out.bytes());

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sim/engine/Session.h"
+#include "sim/engine/StatementLog.h"
 #include "sim/tds/Channel.h"
 #include "sim/tds/PreparedStatements.h"
 #include "sim/tds/Requests.h"
@@ -42,6 +43,7 @@ private:
     std::string serverName_;
     std::unique_ptr<Session> session_;
     PreparedStatements prepared_;
+    StatementLog log_;
     bool cancelled_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "sim/station/FreeTdsRoad.h"
 #include "sim/station/StationCommand.h"
 #include "tests/support/TestStation.h"
 
@@ -59,6 +60,9 @@ TEST_F(StationCommandTest, BadArgumentsAreNamedAndExitWithTwo) {
              {{"traffic", dir, "--every", "0"}, "--every takes a number of seconds greater than 0"},
              {{"hose", dir, "--pump", "1", "--hose", "1"}, "give --fuel CODE or --null-fuel"},
              {{"sql", dir, "torvane"}, "sql takes DIR DATABASE"},
+             {{"register", dir, "--port", "1433"}, "--port goes with --freetds"},
+             {{"serve", dir, "--port", "70000"}, "--port takes a port number"},
+             {{"exec", dir, "ls"}, "exec takes DIR -- COMMAND"},
          }) {
         Result r = run(c.args);
         EXPECT_EQ(r.code, 2) << c.message;
@@ -156,6 +160,22 @@ TEST_F(StationCommandTest, RegistersTheStationForUnixOdbc) {
     EXPECT_NE(ini.find("\nDriver=" + driver + "\n"), std::string::npos);
     EXPECT_NE(ini.find("\nStation=" + station.dir() + "\n"), std::string::npos);
     EXPECT_NE(ini.find("\nTrace=Yes\n"), std::string::npos);
+}
+
+TEST_F(StationCommandTest, RegistersFreeTdsForTheStationsPort) {
+    std::string driver = station.dir() + "/libtdsodbc.so";
+    std::ofstream(driver) << "x";
+    ASSERT_EQ(run({"register", station.dir(), "--freetds", "--port", "14330", "--driver", driver}).code, 0);
+    std::ifstream in(station.dir() + "/odbcinst.ini");
+    std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(ini.find("[sql server]\n"), std::string::npos);
+    EXPECT_NE(ini.find("\nDriver=" + driver + "\n"), std::string::npos);
+    EXPECT_EQ(ini.find("Station="), std::string::npos) << "FreeTDS reaches the station by its port";
+    EXPECT_EQ(registeredTdsPort(station.dir()), std::optional<std::uint16_t>(14330));
+    // A registration of the station's own driver names no port.
+    ASSERT_EQ(run({"register", station.dir(), "--driver", driver}).code, 0);
+    std::filesystem::remove(station.dir() + "/freetds.conf");
+    EXPECT_EQ(registeredTdsPort(station.dir()), std::nullopt);
 }
 
 TEST_F(StationCommandTest, TrafficRecordsDeliveriesOfBothKinds) {

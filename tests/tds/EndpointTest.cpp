@@ -104,3 +104,14 @@ TEST_F(Endpoint, RefusedConnectionsAreRefusedAtConnect) {
     OdbcClient again;
     EXPECT_TRUE(SQL_SUCCEEDED(again.connect(salesText)));
 }
+
+TEST_F(Endpoint, ADriversSessionSettingIsAnsweredAndLoggedAsSuch) {
+    OdbcClient client;
+    ASSERT_TRUE(SQL_SUCCEEDED(client.connect(salesText)));
+    OdbcStatement statement(client);
+    // No result at all: SQL_NO_DATA to an ODBC 3 client.
+    EXPECT_EQ(statement.execute("SET TEXTSIZE 4096"), SQL_NO_DATA);
+    EXPECT_EQ(statement.execute("SET TEXTSIZE 4096 SELECT 1"), SQL_ERROR);
+    EXPECT_EQ(station.statements("torvane"),
+              (std::vector<std::string>{"{session setting: SET TEXTSIZE 4096}", "SET TEXTSIZE 4096 SELECT 1"}));
+}
