@@ -131,7 +131,7 @@ bool Conversation::login(const Message& message) {
         return false;
     }
     if (request.tdsVersion < oldestVersion) {
-        refuse({18452, 1, 14, "Login failed. This server speaks TDS 7.2 and later.", "", 1});
+        refuse(protocolMessage("a login of a TDS version older than 7.2, which this server does not speak"));
         return false;
     }
     if (request.packetSize != 0) channel_.setPacketSize(request.packetSize);

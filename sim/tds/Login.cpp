@@ -70,20 +70,21 @@ Login7 parseLogin7(std::string_view data) {
         std::uint16_t characters;
     };
     auto field = [&] { return Field{in.u16(), in.u16()}; };
-    const Field host = field(), user = field(), password = field(), app = field(), server = field();
+    field();  // host name
+    const Field user = field(), password = field();
+    field();  // application name
+    const Field server = field();
     field();  // extension
     field();  // client library name
-    const Field language = field(), database = field();
+    field();  // language: the login's own, us_english, applies
+    const Field database = field();
     auto text = [&](Field f) {
         ByteReader at(data);
         at.seek(f.offset);
         return at.ucs2(f.characters);
     };
-    login.hostName = text(host);
     login.userName = text(user);
-    login.appName = text(app);
     login.serverName = text(server);
-    login.language = text(language);
     login.database = text(database);
     ByteReader at(data);
     at.seek(password.offset);

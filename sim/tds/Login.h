@@ -15,12 +15,9 @@ std::string preLoginReply(std::string_view request);
 struct Login7 {
     std::uint32_t tdsVersion = 0;
     std::uint32_t packetSize = 0;
-    std::string hostName;
     std::string userName;
     std::string password;  // de-obfuscated
-    std::string appName;
     std::string serverName;
-    std::string language;
     std::string database;
 };
 
