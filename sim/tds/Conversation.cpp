@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "sim/engine/Faults.h"
-#include "sim/engine/SqlErrors.h"
-#include "sim/engine/TextUtil.h"
 #include "sim/tds/CatalogProcedures.h"
 #include "sim/tds/Login.h"
 #include "sim/tds/SessionSettings.h"
