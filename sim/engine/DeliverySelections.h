@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sim/engine/Session.h"
@@ -25,7 +26,9 @@ private:
     };
     ResultTable select(Query& query, const char* dateColumn, int deliveryType,
                        const std::optional<StoredRange>& dates, const std::optional<StoredRange>& carried,
-                       const std::optional<StoredRange>& carriedToo);
+                       const std::optional<StoredRange>& carriedToo, const std::string& completedFrom);
+    Query& prepared(Query& query, const std::string& sql);
+    static ResultTable rows(Query& query);
 
     sqlite::Database& db_;
     Query cleared_;

@@ -26,12 +26,12 @@ constexpr std::array<Template, 5> templates = {{
                      "AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct "
                      "isnull(Delivery_ID,0) from torvane.dbo.d17_dailysale where month(s_date)='{}' and "
                      "year(s_date)='{}') order by cast(delivery_id as int) asc"},
-    {StatementKind::LiveSelectionWidened,
+    {StatementKind::LiveSelectionWindowed,
      DELIVERY_SELECT "delivery_type in ('6') and month(Cleared_Date_Time)='{}' and year(Cleared_Date_Time)='{}' "
                      "AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct "
                      "isnull(Delivery_ID,0) from torvane.dbo.d17_dailysale where month(s_date)='{}' and "
-                     "year(s_date)='{}' or month(s_date)='{}' and year(s_date)='{}') order by cast(delivery_id as "
-                     "int) asc"},
+                     "year(s_date)='{}' or month(s_date)='{}' and year(s_date)='{}') and Completed_TS>='{}' "
+                     "order by cast(delivery_id as int) asc"},
     {StatementKind::OfflineSelection,
      DELIVERY_SELECT "delivery_type in ('14') and day(Completed_TS)='{}' and month(Completed_TS)='{}' and "
                      "year(Completed_TS)='{}' AND Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) from "

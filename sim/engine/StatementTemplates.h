@@ -8,7 +8,7 @@
 namespace vantrok::sim {
 
 // The queries the station answers, each with the literals found in its text.
-enum class StatementKind { LiveSelection, LiveSelectionWidened, OfflineSelection, InvoiceNumber, FuelType };
+enum class StatementKind { LiveSelection, LiveSelectionWindowed, OfflineSelection, InvoiceNumber, FuelType };
 
 struct MatchedStatement {
     StatementKind kind;

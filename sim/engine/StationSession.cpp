@@ -100,7 +100,7 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         Outcome outcome;
         switch (match.statement->kind) {
         case StatementKind::LiveSelection:
-        case StatementKind::LiveSelectionWidened:
+        case StatementKind::LiveSelectionWindowed:
         case StatementKind::OfflineSelection: outcome.table = selections_.run(*match.statement); break;
         case StatementKind::InvoiceNumber: outcome.table = invoiceNumbers_.run(*match.statement); break;
         case StatementKind::FuelType: outcome.table = fuelTypes_.run(*match.statement); break;

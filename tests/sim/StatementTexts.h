@@ -18,14 +18,14 @@ inline std::string live(const std::string& month, const std::string& year) {
            "') order by cast(delivery_id as int) asc";
 }
 
-inline std::string liveWidened(const std::string& month, const std::string& year, const std::string& previousMonth,
-                               const std::string& previousYear) {
+inline std::string liveWindowed(const std::string& month, const std::string& year, const std::string& previousMonth,
+                                const std::string& previousYear, const std::string& completedFrom) {
     return deliveries + "delivery_type in ('6') and month(Cleared_Date_Time)='" + month +
            "' and year(Cleared_Date_Time)='" + year +
            "' AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) from "
            "torvane.dbo.d17_dailysale where month(s_date)='" + month + "' and year(s_date)='" + year +
            "' or month(s_date)='" + previousMonth + "' and year(s_date)='" + previousYear +
-           "') order by cast(delivery_id as int) asc";
+           "') and Completed_TS>='" + completedFrom + "' order by cast(delivery_id as int) asc";
 }
 
 inline std::string offline(const std::string& day, const std::string& month, const std::string& year) {
