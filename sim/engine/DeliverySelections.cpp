@@ -54,6 +54,8 @@ ResultTable DeliverySelections::run(const MatchedStatement& statement) {
         numbers(6);
         return select(completed_, "Completed_TS", 14, dayRange(n[2], n[1], n[0]), dayRange(n[5], n[4], n[3]),
                       std::nullopt, "");
+    case StatementKind::DeliveriesCompleted:
+        return completedBetween(datetimeFromLiteral(literals[0]), datetimeFromLiteral(literals[1]));
     default: return {};
     }
 }
@@ -99,6 +101,17 @@ ResultTable DeliverySelections::select(Query& query, const char* dateColumn, int
     bindRange(s, 6, carriedToo);
     s.bind(8, completedFrom);
     return rows(query);
+}
+
+ResultTable DeliverySelections::completedBetween(const SqlDateTime& from, const SqlDateTime& until) {
+    sqlite::Statement& s =
+        *prepared(completedBetween_, std::string(deliveryRows) +
+                                         "WHERE Hose_Delivery.Completed_TS >= ?1 AND Hose_Delivery.Completed_TS < ?2 "
+                                         "ORDER BY Hose_Delivery.Delivery_ID")
+             .statement;
+    s.bind(1, storedBound(from));
+    s.bind(2, storedBound(until));
+    return rows(completedBetween_);
 }
 
 }  // namespace vantrok::sim

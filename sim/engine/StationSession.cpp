@@ -77,6 +77,7 @@ StationSession::StationSession(std::string stationDir, std::string database)
       selections_(*db_),
       invoiceNumbers_(*db_),
       fuelTypes_(*db_),
+      reconciliationReads_(*db_),
       dailySale_(*db_),
       backup_(*db_, stationDir_) {}
 
@@ -101,9 +102,13 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         switch (match.statement->kind) {
         case StatementKind::LiveSelection:
         case StatementKind::LiveSelectionWindowed:
-        case StatementKind::OfflineSelection: outcome.table = selections_.run(*match.statement); break;
+        case StatementKind::OfflineSelection:
+        case StatementKind::DeliveriesCompleted: outcome.table = selections_.run(*match.statement); break;
         case StatementKind::InvoiceNumber: outcome.table = invoiceNumbers_.run(*match.statement); break;
         case StatementKind::FuelType: outcome.table = fuelTypes_.run(*match.statement); break;
+        case StatementKind::ReadingsBefore:
+        case StatementKind::DailySales:
+        case StatementKind::HoseFuelTypes: outcome.table = reconciliationReads_.run(*match.statement); break;
         }
         return outcome;
     } catch (const sqlite::Error& e) {

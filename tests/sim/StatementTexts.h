@@ -50,6 +50,25 @@ inline std::string fuelType(const std::string& pump, const std::string& hose) {
 
 inline const std::string backup = "EXEC SYNX_TWO_DB_TO_BK1_BK2";
 
+// The reconciliation tool's readings.
+inline std::string deliveriesCompleted(const std::string& from, const std::string& until) {
+    return deliveries + "Completed_TS>='" + from + "' and Completed_TS<'" + until +
+           "' order by cast(delivery_id as int) asc";
+}
+
+inline std::string readingsBefore(const std::string& moment) {
+    return "select d.Hose_ID,d.Delivery_ID,d.Completed_TS,d.Delivery_Volume,d.Delivery_Value,d.Hose_Meter_Volume,"
+           "d.Hose_Meter_Value from Hose_Delivery d where d.Completed_TS=(select max(p.Completed_TS) from "
+           "Hose_Delivery p where p.Hose_ID=d.Hose_ID and p.Completed_TS<'" + moment + "')";
+}
+
+inline std::string dailySales(const std::string& from, const std::string& until) {
+    return "select Delivery_ID,S_Date,VocNo from D17_DailySale where S_Date>='" + from + "' and S_Date<'" + until +
+           "'";
+}
+
+inline const std::string hoseFuelTypes = "select pump_no,hose_number,fueltypecode from D10_Hose";
+
 inline std::string dailySaleCall(bool withReturnValue) {
     std::string markers = "?";
     for (int i = 1; i < 24; ++i) markers += ",?";
