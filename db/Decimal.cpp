@@ -1,5 +1,6 @@
 #include "db/Decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <stdexcept>
@@ -30,6 +31,17 @@ std::string subtractMagnitude(const std::string& a, const std::string& b) {
         int d = (result[ai] - '0') - borrow - (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
         borrow = d < 0 ? 1 : 0;
         result[ai] = static_cast<char>('0' + (d + 10 * borrow));
+    }
+    return trimLeadingZeros(result);
+}
+
+std::string addMagnitude(const std::string& a, const std::string& b) {
+    std::string result;
+    int carry = 0;
+    for (std::size_t i = 0; i < a.size() || i < b.size() || carry; ++i) {
+        int d = carry + (i < a.size() ? a[a.size() - 1 - i] - '0' : 0) + (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
+        carry = d / 10;
+        result.insert(result.begin(), static_cast<char>('0' + d % 10));
     }
     return trimLeadingZeros(result);
 }
@@ -99,6 +111,40 @@ std::int32_t Decimal::divideRoundHalfEven(const Decimal& value, const Decimal& d
     const auto magnitude = static_cast<std::int64_t>(quotient);
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
+
+Decimal Decimal::operator-() const {
+    Decimal negated = *this;
+    negated.negative_ = !negative_ && !isZero();
+    return negated;
+}
+
+Decimal operator+(const Decimal& a, const Decimal& b) {
+    const int scale = std::max(a.scale_, b.scale_);
+    const auto unscaled = [scale](const Decimal& d) {
+        return trimLeadingZeros(d.digits_ + std::string(static_cast<std::size_t>(scale - d.scale_), '0'));
+    };
+    const std::string x = unscaled(a);
+    const std::string y = unscaled(b);
+    Decimal sum;
+    sum.scale_ = scale;
+    if (a.negative_ == b.negative_) {
+        sum.digits_ = addMagnitude(x, y);
+        sum.negative_ = a.negative_;
+    } else if (compareMagnitude(x, y) >= 0) {
+        sum.digits_ = subtractMagnitude(x, y);
+        sum.negative_ = a.negative_;
+    } else {
+        sum.digits_ = subtractMagnitude(y, x);
+        sum.negative_ = b.negative_;
+    }
+    // At least one integer digit before the scale's decimals.
+    if (sum.digits_.size() <= static_cast<std::size_t>(scale))
+        sum.digits_.insert(0, static_cast<std::size_t>(scale) + 1 - sum.digits_.size(), '0');
+    if (sum.isZero()) sum.negative_ = false;
+    return sum;
+}
+
+Decimal operator-(const Decimal& a, const Decimal& b) { return a + -b; }
 
 double Decimal::toDouble() const {
     const std::string text = toString();

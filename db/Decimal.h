@@ -27,6 +27,11 @@ public:
     // Nearest double, for the few places that work in floating point.
     double toDouble() const;
 
+    // Exact sums and differences, at the greater scale of the two.
+    friend Decimal operator+(const Decimal& a, const Decimal& b);
+    friend Decimal operator-(const Decimal& a, const Decimal& b);
+    Decimal operator-() const;
+
     friend bool operator==(const Decimal&, const Decimal&) = default;
 
 private:

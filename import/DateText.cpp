@@ -14,15 +14,6 @@ namespace {
 constexpr std::array<std::string_view, 12> monthAbbreviations = {
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int daysInMonth(int year, int month) {
-    constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : days[static_cast<std::size_t>(month - 1)];
-}
-
 [[noreturn]] void typeMismatch(std::string_view text) {
     throw ValueError("Type mismatch: '" + std::string(text) + "' is not a date");
 }
@@ -65,6 +56,12 @@ bool readMonth(std::string_view text, std::size_t& pos, int& month) {
 }
 
 }  // namespace
+
+int daysInMonth(int year, int month) {
+    constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[static_cast<std::size_t>(month - 1)];
+}
 
 std::string dateText(const db::DateTime& moment) {
     return paddedText(moment.day, 2) + "-" +

@@ -10,6 +10,9 @@ namespace vantrok {
 // Dates and times travel between the procedures as text with English month
 // abbreviations, whatever the machine's language: "25-Nov-2016 17:42:30".
 
+// 28 to 31, by the Gregorian calendar.
+int daysInMonth(int year, int month);
+
 // "dd-MMM-yyyy HH:mm:ss"
 std::string dateTimeText(const db::DateTime& moment);
 // "dd-MMM-yyyy"

@@ -17,13 +17,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/Settings.h"
 #include "backup/BackupTick.h"
-#include "db/DatabaseError.h"
 #include "import/Bridge.h"
 #include "import/ImportCycle.h"
 #include "import/StderrTrace.h"
 #include "import/SystemClock.h"
+#include "import/ToolStart.h"
 #include "import/ValueText.h"
 
 namespace {
@@ -110,13 +109,7 @@ int main(int argc, char** argv) {
     SystemClock clock;
     StderrTrace trace;
     Bridge bridge(clock, trace);
-    try {
-        bridge.openConnections();
-    } catch (const db::DatabaseError& error) {
-        std::fprintf(stderr, "vantrok-cycle: cannot open the connections: %s\n", error.what());
-        return 2;
-    }
-    bridge.gallonFactor = GallonFactor;
+    if (!startBridge(bridge, "vantrok-cycle")) return 2;
     bridge.onSaleWritten(printSale);
 
     bool clean = true;

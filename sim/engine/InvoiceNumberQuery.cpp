@@ -72,12 +72,7 @@ ResultTable InvoiceNumberQuery::run(const MatchedStatement& statement) {
     const std::string& dateLiteral = statement.literals[1];
     const std::string& prefixFilter = statement.literals[2];
 
-    SqlDateTime date;
-    switch (parseDateTimeVarchar(dateLiteral, date)) {
-    case DateParse::Ok: break;
-    case DateParse::Invalid: throw errors::dateFromText();
-    case DateParse::OutOfRange: throw errors::dateOutOfRange();
-    }
+    const SqlDateTime date = datetimeFromLiteral(dateLiteral);
     // The rebuilt S_Date is a midnight: a query date with a time of day matches nothing.
     CivilTime day = date.civil();
     bool midnight = day.hour == 0 && day.minute == 0 && day.second == 0 && day.millisecond == 0;

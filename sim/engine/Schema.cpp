@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "sim/engine/SqlDateTime.h"
+#include "sim/engine/SqlDecimal.h"
 #include "sim/engine/TextUtil.h"
 
 namespace vantrok::sim {
@@ -106,6 +108,19 @@ ResultColumn describeStoredColumn(std::string_view name) {
                     return c;
                 }
     return describe(ColumnDef{name, SqlType::VarChar, 255, 0, true});
+}
+
+Cell inColumnForm(Cell cell, const ResultColumn& column) {
+    if (!cell) return cell;
+    if (column.type == SqlType::DateTime) {
+        SqlDateTime t;
+        if (parseTimestampText(*cell, t) == DateParse::Ok) return t.toText();
+    } else if (column.type == SqlType::Decimal) {
+        auto d = SqlDecimal::parse(*cell);
+        auto fitted = d ? d->fitTo(column.precision, column.scale) : std::nullopt;
+        if (fitted) return fitted->toString();
+    }
+    return cell;
 }
 
 std::string createStatement(const TableDef& table) {

@@ -46,6 +46,10 @@ ResultColumn describe(const ColumnDef& column);
 // unknown columns describe as varchar(255).
 ResultColumn describeStoredColumn(std::string_view name);
 
+// A stored value in its column's own form: rows written by other tools may
+// hold a datetime without its milliseconds or a decimal without all its digits.
+Cell inColumnForm(Cell cell, const ResultColumn& column);
+
 // CREATE TABLE and its indexes for SQLite; decimals and datetimes are kept as
 // exact text.
 std::string createStatement(const TableDef& table);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "sim/engine/SqlErrors.h"
 #include "sim/engine/TextUtil.h"
 
 namespace vantrok::sim {
@@ -341,6 +342,21 @@ std::optional<StoredRange> dayRange(int year, int month, int day) {
     if (!isValidDate(year, month, day)) return std::nullopt;
     std::string prefix = digits(year, 4) + "-" + digits(month, 2) + "-" + digits(day, 2) + " ";
     return StoredRange{prefix, prefix + "~"};
+}
+
+std::string storedBound(const SqlDateTime& moment) {
+    const std::string text = moment.toText();
+    return text.ends_with(" 00:00:00.000") ? text.substr(0, 10) : text;
+}
+
+SqlDateTime datetimeFromLiteral(std::string_view literal) {
+    SqlDateTime moment;
+    switch (parseDateTimeVarchar(literal, moment)) {
+    case DateParse::Ok: break;
+    case DateParse::Invalid: throw errors::dateFromText();
+    case DateParse::OutOfRange: throw errors::dateOutOfRange();
+    }
+    return moment;
 }
 
 std::string_view monthAbbreviation(int month) {

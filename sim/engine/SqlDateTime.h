@@ -47,6 +47,10 @@ DateParse parseDateTimeVarchar(std::string_view text, SqlDateTime& out);
 
 bool isValidDate(int year, int month, int day);
 
+// A quoted literal compared with a datetime column: converted as SQL Server
+// converts varchar to datetime, throwing its conversion errors (241, 242).
+SqlDateTime datetimeFromLiteral(std::string_view literal);
+
 // Text prefixes that bound every stored datetime of one month or one day,
 // for range searches on the stored text: [first, last).
 struct StoredRange {
@@ -55,6 +59,10 @@ struct StoredRange {
 };
 std::optional<StoredRange> monthRange(int year, int month);
 std::optional<StoredRange> dayRange(int year, int month, int day);
+// The text that every stored datetime at or after the moment compares at or
+// above, and every earlier one below: a midnight is its date alone, so that a
+// stored text without its time of day still belongs to its day.
+std::string storedBound(const SqlDateTime& moment);
 
 // English month names for the parser and for varchar output.
 std::string_view monthAbbreviation(int month);

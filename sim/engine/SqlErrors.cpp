@@ -101,6 +101,8 @@ SimError storage(const sqlite::Error& error) {
     constexpr std::string_view missing = "no such table: ";
     if (message.starts_with(missing)) {
         std::string name = message.substr(missing.size());
+        // A name kept to the connection's own database reads as the server names it: unqualified.
+        if (name.starts_with("main.")) name.erase(0, 5);
         // An attached database reads as database.dbo.table.
         if (auto dot = name.find('.'); dot != std::string::npos) name.insert(dot, ".dbo");
         return invalidObject(name);

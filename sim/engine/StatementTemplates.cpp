@@ -20,18 +20,18 @@ struct Template {
     "select Hose_Delivery.*,Hoses.Pump_ID,Hoses.Hose_Number  S_Hose_ID from Hose_Delivery  left outer join " \
     "Hoses on Hose_Delivery.Hose_ID=Hoses.Hose_ID where "
 
-constexpr std::array<Template, 5> templates = {{
+constexpr std::array<Template, 9> templates = {{
     {StatementKind::LiveSelection,
      DELIVERY_SELECT "delivery_type in ('6') and month(Cleared_Date_Time)='{}' and year(Cleared_Date_Time)='{}' "
                      "AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct "
                      "isnull(Delivery_ID,0) from torvane.dbo.d17_dailysale where month(s_date)='{}' and "
                      "year(s_date)='{}') order by cast(delivery_id as int) asc"},
-    {StatementKind::LiveSelectionWidened,
+    {StatementKind::LiveSelectionWindowed,
      DELIVERY_SELECT "delivery_type in ('6') and month(Cleared_Date_Time)='{}' and year(Cleared_Date_Time)='{}' "
                      "AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct "
                      "isnull(Delivery_ID,0) from torvane.dbo.d17_dailysale where month(s_date)='{}' and "
-                     "year(s_date)='{}' or month(s_date)='{}' and year(s_date)='{}') order by cast(delivery_id as "
-                     "int) asc"},
+                     "year(s_date)='{}' or month(s_date)='{}' and year(s_date)='{}') and Completed_TS>='{}' "
+                     "order by cast(delivery_id as int) asc"},
     {StatementKind::OfflineSelection,
      DELIVERY_SELECT "delivery_type in ('14') and day(Completed_TS)='{}' and month(Completed_TS)='{}' and "
                      "year(Completed_TS)='{}' AND Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) from "
@@ -44,6 +44,14 @@ constexpr std::array<Template, 5> templates = {{
     {StatementKind::FuelType,
      "select d1.fueltypecode from D10_Hose d1 left outer join d1_fueltype d2 on d1.fueltypecode=d2.fueltypecode "
      "left outer join d9_tank d3 on d1.tank_no=d3.tank_no where d1.pump_no='{}' and d1.hose_number='{}'"},
+    {StatementKind::DeliveriesCompleted,
+     DELIVERY_SELECT "Completed_TS>='{}' and Completed_TS<'{}' order by cast(delivery_id as int) asc"},
+    {StatementKind::ReadingsBefore,
+     "select d.Hose_ID,d.Delivery_ID,d.Completed_TS,d.Delivery_Volume,d.Delivery_Value,d.Hose_Meter_Volume,"
+     "d.Hose_Meter_Value from Hose_Delivery d where d.Completed_TS=(select max(p.Completed_TS) from Hose_Delivery p "
+     "where p.Hose_ID=d.Hose_ID and p.Completed_TS<'{}')"},
+    {StatementKind::DailySales, "select Delivery_ID,S_Date,VocNo from D17_DailySale where S_Date>='{}' and S_Date<'{}'"},
+    {StatementKind::HoseFuelTypes, "select pump_no,hose_number,fueltypecode from D10_Hose"},
 }};
 
 #undef DELIVERY_SELECT

@@ -7,8 +7,19 @@
 
 namespace vantrok::sim {
 
-// The queries the station answers, each with the literals found in its text.
-enum class StatementKind { LiveSelection, LiveSelectionWidened, OfflineSelection, InvoiceNumber, FuelType };
+// The queries the station answers, each with the literals found in its text:
+// VANTROK's selections and lookups, then the reconciliation tool's readings.
+enum class StatementKind {
+    LiveSelection,
+    LiveSelectionWindowed,
+    OfflineSelection,
+    InvoiceNumber,
+    FuelType,
+    DeliveriesCompleted,
+    ReadingsBefore,
+    DailySales,
+    HoseFuelTypes,
+};
 
 struct MatchedStatement {
     StatementKind kind;

@@ -78,6 +78,7 @@ StationSession::StationSession(std::string stationDir, std::string database)
       selections_(*db_),
       invoiceNumbers_(*db_),
       fuelTypes_(*db_),
+      reconciliationReads_(*db_),
       dailySale_(*db_),
       backup_(*db_, stationDir_) {}
 
@@ -100,10 +101,14 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         if (!match.statement) throw errors::syntax(match.near);
         switch (match.statement->kind) {
         case StatementKind::LiveSelection:
-        case StatementKind::LiveSelectionWidened:
-        case StatementKind::OfflineSelection: return Outcome::rows(selections_.run(*match.statement));
+        case StatementKind::LiveSelectionWindowed:
+        case StatementKind::OfflineSelection:
+        case StatementKind::DeliveriesCompleted: return Outcome::rows(selections_.run(*match.statement));
         case StatementKind::InvoiceNumber: return Outcome::rows(invoiceNumbers_.run(*match.statement));
         case StatementKind::FuelType: return Outcome::rows(fuelTypes_.run(*match.statement));
+        case StatementKind::ReadingsBefore:
+        case StatementKind::DailySales:
+        case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(*match.statement));
         }
         throw errors::syntax(match.near);
     } catch (const sqlite::Error& e) {

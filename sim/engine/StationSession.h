@@ -10,6 +10,7 @@
 #include "sim/engine/FuelTypeQuery.h"
 #include "sim/engine/InvoiceNumberQuery.h"
 #include "sim/engine/ProcedureCall.h"
+#include "sim/engine/ReconciliationReads.h"
 #include "sim/engine/Session.h"
 #include "sim/engine/Sqlite.h"
 #include "sim/engine/StatementLog.h"
@@ -49,6 +50,7 @@ private:
     DeliverySelections selections_;
     InvoiceNumberQuery invoiceNumbers_;
     FuelTypeQuery fuelTypes_;
+    ReconciliationReads reconciliationReads_;
     DailySaleProcedure dailySale_;
     BackupProcedure backup_;
     CancelWait cancelWait_;

@@ -79,4 +79,29 @@ TEST(Decimal, ConvertsToTheNearestDouble) {
     EXPECT_EQ(Decimal::parse(".000").toDouble(), 0.0);
 }
 
+TEST(Decimal, AddsAndSubtractsExactlyAtTheGreaterScale) {
+    const struct {
+        const char* a;
+        const char* b;
+        const char* sum;
+        const char* difference;
+    } cases[] = {
+        {"1234.567", "20.000", "1254.567", "1214.567"},
+        {"0.1", "0.2", "0.3", "-0.1"},  // no binary approximation
+        {"99.99", "0.01", "100.00", "99.98"},
+        {"5", "0.005", "5.005", "4.995"},
+        {"-3.50", "1.2", "-2.30", "-4.70"},
+        {"-1.5", "-1.5", "-3.0", "0.0"},  // no negative zero
+        {"0.05", "-0.05", "0.00", "0.10"},
+        {"99999999999999999999.999", "0.001", "100000000000000000000.000", "99999999999999999999.998"},
+    };
+    for (const auto& c : cases) {
+        const Decimal a = Decimal::parse(c.a), b = Decimal::parse(c.b);
+        EXPECT_EQ((a + b).toString(), c.sum) << c.a << " + " << c.b;
+        EXPECT_EQ((a - b).toString(), c.difference) << c.a << " - " << c.b;
+    }
+    EXPECT_EQ((-Decimal::parse("0.00")).toString(), "0.00");
+    EXPECT_EQ((-Decimal::parse("2.5")).toString(), "-2.5");
+}
+
 }  // namespace

@@ -1,40 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "BridgeStationTest.h"
+#include "tests/support/CommandRun.h"
 
 namespace vantrok::testing {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 class CycleCommand : public StationTest {
 protected:
-    Outcome run(const std::string& arguments) {
-        const std::string errFile = station.dir() + "/cycle.err";
-        const std::string command = std::string(VANTROK_CYCLE) + " " + arguments + " 2>" + errFile;
-        Outcome outcome;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) return outcome;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errFile);
-        std::stringstream text;
-        text << err.rdbuf();
-        outcome.err = text.str();
-        return outcome;
+    CommandRun run(const std::string& arguments) {
+        return runCommand(std::string(VANTROK_CYCLE) + " " + arguments, station.dir() + "/cycle.err");
     }
     void addToday(int type, int id) { station.addDelivery(TestStation::delivery(type, id, sim::station::nowText())); }
 };
@@ -42,7 +19,7 @@ protected:
 TEST_F(CycleCommand, PrintsEachSaleItWroteAndExitsZero) {
     addToday(6, 1);
     addToday(14, 2);
-    const Outcome outcome = run("--import --backup");
+    const CommandRun outcome = run("--import --backup");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
     std::istringstream lines(outcome.out);
@@ -64,7 +41,7 @@ TEST_F(CycleCommand, ExitsOneAndPrintsTheErrorWhenATickCaughtOne) {
     orphan.hoseId = 99;
     station.addDelivery(orphan);
     addToday(6, 2);
-    const Outcome outcome = run("--import");
+    const CommandRun outcome = run("--import");
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.err.find("GET_VANTROK_DATA Delivery_ID 1: Invalid use of Null: Pump_ID"), std::string::npos)
         << outcome.err;
@@ -73,7 +50,7 @@ TEST_F(CycleCommand, ExitsOneAndPrintsTheErrorWhenATickCaughtOne) {
 
 TEST_F(CycleCommand, ExitsTwoWhenTheConnectionsCannotOpenOrTheArgumentsAreWrong) {
     station.setFault("refuse-connections", "on");
-    Outcome outcome = run("--import");
+    CommandRun outcome = run("--import");
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_NE(outcome.err.find("08001"), std::string::npos) << outcome.err;
 
@@ -86,7 +63,7 @@ TEST_F(CycleCommand, ExitsTwoWhenTheConnectionsCannotOpenOrTheArgumentsAreWrong)
 
 TEST_F(CycleCommand, RunsTheImportOnItsScheduleForTheGivenTime) {
     addToday(6, 1);
-    const Outcome outcome = run("--run 5");
+    const CommandRun outcome = run("--run 5");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(station.sales().size(), 1u);
     const auto selections = station.statements("enablerdb");

@@ -47,7 +47,8 @@ TEST_F(DeliveryImport, SendsTheExactTextsAtAYearsStart) {
                       "6') and month(Cleared_Date_Time)='1' and year(Cleared_Date_Time)='2017' AND "
                       "Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) "
                       "from torvane.dbo.d17_dailysale where month(s_date)='1' and year(s_date)='2017' or "
-                      "month(s_date)='12' and year(s_date)='2016') order by cast(delivery_id as int) asc",
+                      "month(s_date)='12' and year(s_date)='2016') and Completed_TS>='01-Dec-2016' order by cast(delivery_id "
+                      "as int) asc",
                   deliveries +
                       "14') and day(Completed_TS)='3' and month(Completed_TS)='1' and year(Completed_TS)='2017' "
                       "AND Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) from torvane.dbo.d17_dailysale "

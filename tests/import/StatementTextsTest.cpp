@@ -17,13 +17,20 @@ const std::string offlineHead =
     "outer join Hoses on Hose_Delivery.Hose_ID=Hoses.Hose_ID where delivery_type in ('14') and "
     "day(Completed_TS)='";
 
-TEST(LiveSelection, ExcludesSalesOfThisMonthAndTheMonthBefore) {
+TEST(LiveSelection, ExcludesSalesOfTwoMonthsAndLeavesOlderDeliveriesToTheCheck) {
     EXPECT_EQ(liveSelectionText({2016, 11, 25, 17, 42, 30, 0}),
               liveHead +
                   "11' and year(Cleared_Date_Time)='2016' AND Cleared_Date_Time is not null and "
                   "Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) from "
                   "torvane.dbo.d17_dailysale where month(s_date)='11' and year(s_date)='2016' or "
-                  "month(s_date)='10' and year(s_date)='2016') order by cast(delivery_id as int) asc");
+                  "month(s_date)='10' and year(s_date)='2016') and Completed_TS>='01-Oct-2016' "
+                  "order by cast(delivery_id as int) asc");
+    // The previous month of January is December of the year before, from the same reading.
+    const std::string newYear = liveSelectionText({2017, 1, 1, 0, 0, 0, 0});
+    EXPECT_NE(newYear.find("where month(s_date)='1' and year(s_date)='2017' or month(s_date)='12' and "
+                           "year(s_date)='2016') and Completed_TS>='01-Dec-2016' order by"),
+              std::string::npos)
+        << newYear;
 }
 
 TEST(OfflineSelection, NamesTodayWithoutLeadingZeros) {

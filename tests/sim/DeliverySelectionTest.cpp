@@ -41,17 +41,35 @@ TEST_F(DeliverySelectionTest, LiveLeavesOutWhatTheMonthsSalesCarry) {
     addSale("INV/C9/201116/1", "2016-11-20 10:00:01.000", 10);
     addSale("INV/C9/311016/1", "2016-10-31 23:59:59.997", 9);  // carried by last month's sale only
     EXPECT_EQ(ids(texts::live("11", "2016")), (Ids{"9", "11"}));
-    EXPECT_EQ(ids(texts::liveWidened("11", "2016", "10", "2016")), (Ids{"11"}));
+    EXPECT_EQ(ids(texts::liveWindowed("11", "2016", "10", "2016", "01-Oct-2016")), (Ids{"11"}));
 }
 
-TEST_F(DeliverySelectionTest, WidenedExclusionReachesBackOverTheYearsEnd) {
+TEST_F(DeliverySelectionTest, ExclusionOfTheMonthBeforeReachesBackOverTheYearsEnd) {
     // Completed in December, cleared in January, its sale dated at completion.
     station.addDelivery(6, 41, "2016-12-31 23:50:00", "2017-01-03 08:00:00");
     station.addDelivery(6, 42, "2017-01-02 08:00:00", "2017-01-02 08:00:00");
     addSale("INV/C9/311216/1", "2016-12-31 23:50:00", 41);
     addSale("INV/C9/311215/1", "2015-12-31 23:50:00", 42);  // December of another year
     EXPECT_EQ(ids(texts::live("1", "2017")), (Ids{"41", "42"}));
-    EXPECT_EQ(ids(texts::liveWidened("1", "2017", "12", "2016")), (Ids{"42"}));
+    EXPECT_EQ(ids(texts::liveWindowed("1", "2017", "12", "2016", "01-Dec-2016")), (Ids{"42"}));
+}
+
+TEST_F(DeliverySelectionTest, WindowLeavesOutWhatWasCompletedBeforeItsFirstMoment) {
+    station.addDelivery(6, 1, "2016-09-30 23:59:59.997", "2016-11-02 10:00:00");
+    station.addDelivery(6, 2, "2016-10-01 00:00:00", "2016-11-02 10:00:00");
+    station.addDelivery(6, 3, "2016-11-02 09:00:00", "2016-11-02 10:00:00");
+    // Written by another tool without its milliseconds: still of the first day.
+    station.sql("enablerdb", "UPDATE Hose_Delivery SET Completed_TS = '2016-10-01 00:00:00' WHERE Delivery_ID = 2");
+    EXPECT_EQ(ids(texts::liveWindowed("11", "2016", "10", "2016", "01-Oct-2016")), (Ids{"2", "3"}));
+    EXPECT_EQ(ids(texts::liveWindowed("11", "2016", "10", "2016", "Nov 2 2016 9:00AM")), (Ids{"3"}));
+    // The literal becomes a datetime, rounded to 1/300 s: .001 is .000, .002 is .003.
+    EXPECT_EQ(ids(texts::liveWindowed("11", "2016", "10", "2016", "2016-11-02 09:00:00.001")), (Ids{"3"}));
+    EXPECT_EQ(ids(texts::liveWindowed("11", "2016", "10", "2016", "2016-11-02 09:00:00.002")), Ids{});
+    expectError(failureOf([&] { query(*controller, texts::liveWindowed("11", "2016", "10", "2016", "31-Oct")); }),
+                "22007", 241, "Conversion failed when converting date and/or time from character string.");
+    expectError(failureOf([&] { query(*controller, texts::liveWindowed("11", "2016", "10", "2016", "31-Sep-2016")); }),
+                "22008", 242,
+                "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value.");
 }
 
 TEST_F(DeliverySelectionTest, NullDeliveryIdOfASaleCountsAsZero) {

@@ -18,14 +18,14 @@ inline std::string live(const std::string& month, const std::string& year) {
            "') order by cast(delivery_id as int) asc";
 }
 
-inline std::string liveWidened(const std::string& month, const std::string& year, const std::string& previousMonth,
-                               const std::string& previousYear) {
+inline std::string liveWindowed(const std::string& month, const std::string& year, const std::string& previousMonth,
+                                const std::string& previousYear, const std::string& completedFrom) {
     return deliveries + "delivery_type in ('6') and month(Cleared_Date_Time)='" + month +
            "' and year(Cleared_Date_Time)='" + year +
            "' AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct isnull(Delivery_ID,0) from "
            "torvane.dbo.d17_dailysale where month(s_date)='" + month + "' and year(s_date)='" + year +
            "' or month(s_date)='" + previousMonth + "' and year(s_date)='" + previousYear +
-           "') order by cast(delivery_id as int) asc";
+           "') and Completed_TS>='" + completedFrom + "' order by cast(delivery_id as int) asc";
 }
 
 inline std::string offline(const std::string& day, const std::string& month, const std::string& year) {
@@ -49,6 +49,25 @@ inline std::string fuelType(const std::string& pump, const std::string& hose) {
 }
 
 inline const std::string backup = "EXEC SYNX_TWO_DB_TO_BK1_BK2";
+
+// The reconciliation tool's readings.
+inline std::string deliveriesCompleted(const std::string& from, const std::string& until) {
+    return deliveries + "Completed_TS>='" + from + "' and Completed_TS<'" + until +
+           "' order by cast(delivery_id as int) asc";
+}
+
+inline std::string readingsBefore(const std::string& moment) {
+    return "select d.Hose_ID,d.Delivery_ID,d.Completed_TS,d.Delivery_Volume,d.Delivery_Value,d.Hose_Meter_Volume,"
+           "d.Hose_Meter_Value from Hose_Delivery d where d.Completed_TS=(select max(p.Completed_TS) from "
+           "Hose_Delivery p where p.Hose_ID=d.Hose_ID and p.Completed_TS<'" + moment + "')";
+}
+
+inline std::string dailySales(const std::string& from, const std::string& until) {
+    return "select Delivery_ID,S_Date,VocNo from D17_DailySale where S_Date>='" + from + "' and S_Date<'" + until +
+           "'";
+}
+
+inline const std::string hoseFuelTypes = "select pump_no,hose_number,fueltypecode from D10_Hose";
 
 inline std::string dailySaleCall(bool withReturnValue) {
     std::string markers = "?";

@@ -1,0 +1,120 @@
+// vantrok-check: did every delivery at the pumps reach the sales database,
+// once? `report` answers for a range of days; `carry` writes the deliveries
+// that no import will select any more through VANTROK's own daily-sale write.
+// It connects as VANTROK does. Exits 0 when everything is accounted for (or,
+// carrying, everything listed was written), 1 when something is not, 2 on
+// bad arguments or when the databases cannot be reached.
+
+#include <cstdio>
+#include <exception>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "check/Arguments.h"
+#include "check/Carry.h"
+#include "check/Progress.h"
+#include "check/Reconciliation.h"
+#include "check/ReportFormats.h"
+#include "check/StationReadings.h"
+#include "import/Bridge.h"
+#include "import/StderrTrace.h"
+#include "import/SystemClock.h"
+#include "import/ToolStart.h"
+#include "import/ValueText.h"
+
+namespace {
+
+using namespace vantrok;
+using namespace vantrok::check;
+
+void print(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+Reconciliation reconcileRange(Bridge& bridge, const DayRange& range) {
+    NoProgress quiet;
+    TerminalBar bar(stderr);
+    Progress& progress = isTerminal(stderr) ? static_cast<Progress&>(bar) : quiet;
+    return reconcile(readStation(bridge, range, progress), range);
+}
+
+int report(Bridge& bridge, const Arguments& arguments) {
+    const Reconciliation found = reconcileRange(bridge, arguments.range);
+    switch (arguments.format) {
+    case Format::Text: print(reportText(found)); break;
+    case Format::Csv: print(reportCsv(found)); break;
+    case Format::Json: print(reportJson(found)); break;
+    }
+    return found.accountedFor() ? 0 : 1;
+}
+
+bool confirmed(std::size_t count) {
+    print("Write " + std::to_string(count) + (count == 1 ? " daily sale" : " daily sales") + "? [y/N] ");
+    char answer[16] = {};
+    if (!std::fgets(answer, sizeof answer, stdin)) return false;
+    const std::string text(answer);
+    return text == "y\n" || text == "Y\n" || text == "yes\n" || text == "y" || text == "yes";
+}
+
+using DeliveryKey = std::pair<std::int64_t, CalendarDay>;
+
+std::set<DeliveryKey> keysOf(const std::vector<DeliveryRecord>& deliveries) {
+    std::set<DeliveryKey> keys;
+    for (const DeliveryRecord& d : deliveries) keys.insert({d.id, dayOf(d.completed)});
+    return keys;
+}
+
+int carry(Bridge& bridge, const Arguments& arguments) {
+    const Reconciliation found = reconcileRange(bridge, arguments.range);
+    std::vector<DeliveryRecord> deliveries = found.toCarry();
+    if (deliveries.empty()) {
+        print("Nothing to carry: no delivery of the range is missing.\n");
+        return 0;
+    }
+    print("To carry, one daily sale each:\n");
+    for (const DeliveryFinding& finding : found.notCarried)
+        if (finding.state == DeliveryState::Missing) print(deliveryText(finding));
+    if (arguments.dryRun) return 1;
+    if (!arguments.yes) {
+        if (!confirmed(deliveries.size())) {
+            print("Nothing written.\n");
+            return 1;
+        }
+        // Time has passed: keep only what is still missing now.
+        const std::set<DeliveryKey> listed = keysOf(deliveries);
+        std::vector<DeliveryRecord> still;
+        for (const DeliveryRecord& d : reconcileRange(bridge, arguments.range).toCarry())
+            if (listed.contains({d.id, dayOf(d.completed)})) still.push_back(d);
+        deliveries = std::move(still);
+    }
+    bridge.onSaleWritten([](ImportKind kind, const SaleValues& values) {
+        print("wrote Delivery_ID " + valueText(values[16], "Delivery_ID") + " as " + valueText(values[0], "VocNo") +
+              (kind == ImportKind::Live ? " (live)\n" : " (offline)\n"));
+    });
+    const CarryOutcome outcome = carryDeliveries(bridge, deliveries);
+    print("Written: " + std::to_string(outcome.written) + "; failed: " + std::to_string(outcome.failed) +
+          (outcome.ended ? "; ended early, the rest not tried" : "") + ".\n");
+    return outcome.clean() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto arguments = parseArguments(argc, argv);
+    if (!arguments) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    SystemClock clock;
+    StderrTrace trace;
+    Bridge bridge(clock, trace);
+    if (!startBridge(bridge, "vantrok-check")) return 2;
+    try {
+        return arguments->command == Command::Report ? report(bridge, *arguments) : carry(bridge, *arguments);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vantrok-check: %s\n", error.what());
+        return 1;
+    }
+}

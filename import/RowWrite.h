@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+#include "db/ResultSet.h"
+#include "import/Bridge.h"
+#include "import/DailySale.h"
+#include "import/ErrorTrap.h"
+
+namespace vantrok {
+
+enum class RowWrite { Written, Failed, ConnectionBroken };
+
+// Writes a selected row as one daily sale, holding up only this row when it
+// fails: the error goes to the trap with the work and the row's Delivery_ID.
+// A broken connection ends the caller's run.
+RowWrite writeRowIsolated(Bridge& bridge, ErrorTrap& trap, const db::ResultSet& row, ImportKind kind,
+                          std::string_view work);
+
+}  // namespace vantrok

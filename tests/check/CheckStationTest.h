@@ -1,0 +1,71 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "BridgeStationTest.h"
+#include "check/Carry.h"
+#include "check/Reconciliation.h"
+#include "check/StationReadings.h"
+
+namespace vantrok::testing {
+
+// A bridge on a fresh station, standing on 25-Nov-2016 17:42:30, with the
+// reconciliation run in this process.
+class CheckStationTest : public BridgeStationTest {
+protected:
+    check::Reconciliation reportOn(const std::string& from, const std::string& to) {
+        const check::DayRange range{*check::parseIsoDay(from), *check::parseIsoDay(to)};
+        check::NoProgress quiet;
+        return check::reconcile(check::readStation(bridge, range, quiet), range);
+    }
+
+    check::CarryOutcome carry(const std::string& from, const std::string& to) {
+        return check::carryDeliveries(bridge, reportOn(from, to).toCarry());
+    }
+
+    // A delivery on a pump's hose, cleared at its completion unless told otherwise.
+    sim::station::Delivery on(int pump, int hose, int type, int id, const std::string& completed) {
+        sim::station::Delivery d = TestStation::delivery(type, id, completed);
+        d.pump = pump;
+        d.hose = hose;
+        return d;
+    }
+    sim::station::Delivery onHoseId(int hoseId, int type, int id, const std::string& completed) {
+        sim::station::Delivery d = TestStation::delivery(type, id, completed);
+        d.pump.reset();
+        d.hose.reset();
+        d.hoseId = hoseId;
+        return d;
+    }
+
+    void addSale(const std::string& voucher, const std::string& date, const std::string& deliveryId) {
+        station.sql("torvane", "INSERT INTO D17_DailySale (VocNo, S_Date, Delivery_ID) VALUES ('" + voucher + "', '" +
+                                   date + "', " + deliveryId + ")");
+    }
+
+    // How many daily sales carry each Delivery_ID on each day ("2016-11-25").
+    std::map<std::pair<std::int64_t, std::string>, int> salesPerDeliveryAndDay() const {
+        std::map<std::pair<std::int64_t, std::string>, int> counts;
+        for (const SaleRow& sale : station.sales()) {
+            const auto& id = sale.at("Delivery_ID");
+            if (id) ++counts[{std::stoll(*id), sale.at("S_Date")->substr(0, 10)}];
+        }
+        return counts;
+    }
+};
+
+// Where each not-carried delivery stands: its state and reason codes.
+inline std::map<std::int64_t, std::string> standing(const check::Reconciliation& report) {
+    std::map<std::int64_t, std::string> found;
+    for (const check::DeliveryFinding& f : report.notCarried) {
+        std::string text = check::stateName(f.state);
+        for (const check::Reason& r : f.reasons) text += " " + r.code;
+        found[f.delivery.id] = text;
+    }
+    return found;
+}
+
+}  // namespace vantrok::testing
