@@ -4,6 +4,12 @@
 
 namespace vantrok::ui {
 
+// The first form the shell takes: 88 bytes as a 32-bit program lays it out,
+// 104 in a 64-bit one. Checked when the 32-bit program is built, since this
+// project's machines cannot run it.
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104),
+              "the tray record is not its first form");
+
 TrayIcon::TrayIcon(HWND window, HICON icon) {
     // The first form of the record: size, window, id, flags, callback, icon
     // and a 64-byte tip, which every shell version understands.
