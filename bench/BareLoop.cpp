@@ -209,7 +209,10 @@ void BareLoop::carry() {
     fuelTypeCode();
     gallons_.set(fourDecimalsText(db::Decimal::parse(std::string_view(volume_.data, volume_.length)).toDouble() /
                                   GallonFactor));
-    ok(SQLExecute(procedure_.get()), procedure_.get(), "writing the daily sale");
+    SQLHSTMT p = procedure_.get();
+    ok(SQLExecute(p), p, "writing the daily sale");
+    // The insert follows the procedure's first count: read on to the end, as any client must.
+    for (SQLRETURN rc; (rc = SQLMoreResults(p)) != SQL_NO_DATA;) ok(rc, p, "reading the daily sale's results");
 }
 
 void BareLoop::openLiveSelection(const db::DateTime& now) { select(liveSelectionText(now)); }

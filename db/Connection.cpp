@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "db/OdbcConnectionText.h"
+
 namespace vantrok::db {
 namespace {
 
@@ -50,10 +52,10 @@ void Connection::open(const std::string& connectionText) {
         SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, integerAttribute(loginTimeoutSeconds), 0),
         SQL_HANDLE_DBC, dbc.get(), "setting the login time-out");
 
+    std::string odbcText = odbcConnectionText(connectionText);
     SQLCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
-    check(SQLDriverConnect(dbc.get(), nullptr,
-                           reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionText.c_str())), SQL_NTS,
+    check(SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(odbcText.data()), SQL_NTS,
                            completed, static_cast<SQLSMALLINT>(sizeof completed), &completedLength,
                            SQL_DRIVER_NOPROMPT),
           SQL_HANDLE_DBC, dbc.get(), "connecting");

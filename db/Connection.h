@@ -22,7 +22,8 @@ public:
     // Closes this connection before taking over the other's handles.
     Connection& operator=(Connection&& other) noexcept;
 
-    // Opens with SQLDriverConnect, no prompt. An open connection is closed
+    // Opens with SQLDriverConnect, no prompt, the ADO connection text turned
+    // into the driver's own (see odbcConnectionText). An open connection is closed
     // first, so a reopen always starts from fresh handles. The text is kept
     // even when the attempt fails, for a later retry. Throws DatabaseError.
     void open(const std::string& connectionText);

@@ -171,9 +171,7 @@ ResultSet::ResultSet(StatementHandle statement, std::string context)
     if (count == 0) {
         // No rows to offer. Later results are still read, so the whole batch
         // runs and an error it raises after its first count is not lost.
-        SQLRETURN rc;
-        while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context_);
-        statement_.reset();
+        close();
         return;
     }
     columns_.reserve(static_cast<std::size_t>(count));
@@ -211,14 +209,24 @@ void ResultSet::moveNext() {
     fetch();
 }
 
+void ResultSet::close() {
+    row_.clear();
+    eof_ = true;
+    if (!statement_) return;
+    SQLHSTMT stmt = statement_.get();
+    SQLRETURN rc;
+    while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context_);
+    statement_.resultsReadThrough();
+    statement_.reset();  // the connection is free for other work at once
+}
+
 void ResultSet::fetch() {
     // Until the new row is read whole there is no current row, also when reading fails.
     row_.clear();
     SQLHSTMT stmt = statement_.get();
     SQLRETURN rc = check(SQLFetch(stmt), SQL_HANDLE_STMT, stmt, context_);
     if (rc == SQL_NO_DATA) {
-        eof_ = true;
-        statement_.reset();  // its cursor closed, the connection is free for other work at once
+        close();
         return;
     }
     eof_ = false;

@@ -20,8 +20,8 @@ struct ColumnInfo {
 // A forward-only result set. The current row is fetched whole and buffered,
 // so its columns can be read by name or index any number of times, in any order.
 // eof() and bof() are both true for a set without rows; after the last
-// moveNext() eof() is true. The statement handle goes back to its connection
-// once the rows run out, or with the object.
+// moveNext() eof() is true. Once the rows run out, the statement's later
+// results are read through and the handle goes back to its connection.
 class ResultSet {
 public:
     ResultSet() = default;  // a closed set: no columns, eof and bof
@@ -42,6 +42,12 @@ public:
 
     // Fetches the next row. Throws DatabaseError (also when already at the end).
     void moveNext();
+
+    // Releases the set before its end: its remaining rows and the
+    // statement's later results are read past, never cancelled, so a batch or
+    // procedure always runs whole; an error on the way is raised. A set
+    // released without it (destroyed) reads past them too, but cannot raise.
+    void close();
 
     // Where a bound column's value arrives.
     struct Buffer {

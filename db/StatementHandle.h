@@ -16,9 +16,11 @@ public:
     SQLHSTMT takeSpare() noexcept;
     // Takes a freshly allocated handle into the pool's keeping.
     SQLHSTMT adopt(OdbcHandle handle);
-    // Closes the handle's cursor (and drops its bindings when it has some)
-    // and keeps it as the spare, or frees it when there is one already.
-    void giveBack(SQLHSTMT handle, bool bound) noexcept;
+    // Reads past the results still pending (rows are skipped, never
+    // cancelled, so a batch runs whole), closes the cursor, drops the
+    // bindings when it has some, and keeps the handle as the spare, or frees
+    // it when there is one already or it could not be brought back clean.
+    void giveBack(SQLHSTMT handle, bool bound, bool resultsPending) noexcept;
 
 private:
     std::vector<OdbcHandle> handles_;
@@ -45,6 +47,10 @@ public:
     bool live() const noexcept { return handle_ != SQL_NULL_HANDLE && !pool_.expired(); }
     // Parameters or columns were bound to it: they are dropped when it is handed back.
     void bindingsMade() noexcept { bound_ = true; }
+    // Whether results may still be pending on it: after every execution until
+    // they are read through. Pending results are read past when it goes back.
+    void executing() noexcept { resultsPending_ = true; }
+    void resultsReadThrough() noexcept { resultsPending_ = false; }
 
     // Hands the handle back; never throws.
     void reset() noexcept;
@@ -53,6 +59,7 @@ private:
     SQLHSTMT handle_ = SQL_NULL_HANDLE;
     std::weak_ptr<StatementPool> pool_;
     bool bound_ = false;
+    bool resultsPending_ = true;
 };
 
 }  // namespace vantrok::db

@@ -190,12 +190,15 @@ void StoredProcedure::execute() {
                   context);
             preparedCall_ = call_;
         }
-        SQLRETURN rc = SQLExecute(stmt);
-        check(rc, SQL_HANDLE_STMT, stmt, context);
-        // Read past every result unread, so the whole procedure runs and a late error surfaces.
-        if (rc != SQL_NO_DATA) {
-            while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context);
-        }
+        statement_.executing();
+        check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, context);
+        // Read past every result unread, so the whole procedure runs and a
+        // late error surfaces. SQL_NO_DATA from SQLExecute only says that
+        // the first statement in the procedure changed no rows: the others'
+        // results still follow it.
+        SQLRETURN rc;
+        while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context);
+        statement_.resultsReadThrough();
     } catch (const DatabaseError&) {
         // A failed call may leave results pending: the next one starts on a clean handle.
         statement_.reset();

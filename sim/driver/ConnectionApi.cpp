@@ -6,6 +6,7 @@
 #include "sim/driver/EngineTime.h"
 #include "sim/driver/EntryPoint.h"
 #include "sim/driver/OutputBuffers.h"
+#include "sim/engine/StationFiles.h"
 
 using namespace vantrok::sim::driver;
 using vantrok::sim::ConnectRequest;
@@ -31,6 +32,22 @@ std::string stationFolder(const std::string& driver, const std::string& dataSour
     return folder;
 }
 
+// The keywords of SQL Server's own ODBC driver ("SQLDriverConnect (SQL
+// Server ODBC driver)" in SQL Server's Books Online), plus the driver
+// manager's FILEDSN and SAVEFILE. Any other keyword is ignored with 01S00;
+// ADO's "password" and "user id" among them.
+bool driverKeyword(std::string_view key) {
+    static constexpr std::string_view known[] = {
+        "address",     "ansinpw",       "app",          "attachdbfilename", "autotranslate", "database",
+        "driver",      "dsn",           "fallback",     "filedsn",          "language",      "network",
+        "pwd",         "querylog_on",   "querylogfile", "querylogtime",     "quotedid",      "regional",
+        "savefile",    "server",        "statslog_on",  "statslogfile",     "trusted_connection", "uid",
+        "useprocforprepare", "wsid"};
+    for (std::string_view k : known)
+        if (key == k) return true;
+    return false;
+}
+
 SQLRETURN open(Connection& connection, ConnectRequest request, std::string dataSource,
                const std::string& driver) {
     if (connection.connected()) throw DriverError("08002", "Connection name in use");
@@ -44,6 +61,13 @@ SQLRETURN open(Connection& connection, ConnectRequest request, std::string dataS
     connection.request = std::move(request);
     connection.dataSource = std::move(dataSource);
     connection.dead = false;
+    // The server's informational messages of a login, as the driver hands
+    // them on: SQL_SUCCESS_WITH_INFO with 01000 records.
+    if (!connection.session->lenient()) {
+        connection.diagnostics.add(vantrok::sim::SimError{
+            "01000", 5701, "Changed database context to '" + connection.session->database() + "'."});
+        connection.diagnostics.add(vantrok::sim::SimError{"01000", 5703, "Changed language setting to us_english."});
+    }
     return SQL_SUCCESS;
 }
 
@@ -60,8 +84,15 @@ SQLRETURN driverConnect(Connection& connection, const std::string& text, SQLCHAR
     ConnectRequest request;
     request.stationDir = stationFolder(driver, dataSource);
     request.server = fromText({"server"}, "Server");
-    request.uid = fromText({"uid", "user id"}, "UID");
-    request.password = parsed.value({"pwd", "password"}).value_or("");
+    if (!request.stationDir.empty() && vantrok::sim::isLenientStation(request.stationDir)) {
+        request.uid = fromText({"uid", "user id"}, "UID");
+        request.password = parsed.value({"pwd", "password"}).value_or("");
+    } else {
+        request.uid = fromText({"uid"}, "UID");
+        request.password = parsed.value({"pwd"}).value_or("");
+        for (const std::string& key : parsed.keys())
+            if (!driverKeyword(key)) connection.diagnostics.addWarning("01S00", "Invalid connection string attribute");
+    }
     request.database = fromText({"database"}, "Database");
     open(connection, std::move(request), dataSource, driver);
     // Nothing is ever completed or prompted for: the text goes back as it came.

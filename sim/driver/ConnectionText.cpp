@@ -60,4 +60,11 @@ std::optional<std::string> ConnectionText::value(std::initializer_list<std::stri
     return std::nullopt;
 }
 
+std::vector<std::string> ConnectionText::keys() const {
+    std::vector<std::string> keys;
+    keys.reserve(entries_.size());
+    for (const auto& entry : entries_) keys.push_back(entry.first);
+    return keys;
+}
+
 }  // namespace vantrok::sim::driver

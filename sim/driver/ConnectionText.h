@@ -18,6 +18,8 @@ public:
 
     // The value of the first entry named by one of the keys (aliases: "pwd", "password").
     std::optional<std::string> value(std::initializer_list<std::string_view> keys) const;
+    // The keys in the order given, in lower case.
+    std::vector<std::string> keys() const;
 
 private:
     std::vector<std::pair<std::string, std::string>> entries_;  // keys in lower case

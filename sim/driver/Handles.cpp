@@ -12,8 +12,14 @@ void Statement::closeCursor() noexcept {
     cursor.reset();
     fetched = 0;
     positioned = false;
+    rowsExhausted = false;
     readColumn = 0;
     readState = {};
+}
+
+void Statement::discardResults() noexcept {
+    closeCursor();
+    pending.reset();
 }
 
 namespace {

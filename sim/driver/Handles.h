@@ -76,10 +76,12 @@ struct Statement : Handle {
     std::map<SQLUSMALLINT, ColumnBinding> boundColumns;
 
     bool executed = false;                   // since the last prepare
-    std::vector<ResultColumn> columns;       // of the last execution
+    std::vector<ResultColumn> columns;       // of the current result
     std::optional<std::vector<Row>> cursor;  // rows of the open result set
     std::size_t fetched = 0;                 // rows delivered so far
     bool positioned = false;                 // on a fetched row (not before or after them)
+    bool rowsExhausted = false;              // a fetch found no more rows
+    std::optional<Outcome> pending;          // results after the current one, unread
     long rowCount = -1;
     SQLUSMALLINT readColumn = 0;             // column of the last SQLGetData
     ReadState readState;
@@ -92,8 +94,16 @@ struct Statement : Handle {
     std::atomic<bool> executing{false};
 
     bool cursorOpen() const noexcept { return cursor.has_value(); }
+    // A result set open or results still to come: the statement cannot be
+    // executed again until they are closed or read through.
+    bool hasResults() const noexcept { return cursorOpen() || pending.has_value(); }
+    // Rows or results of this statement still wait on the connection.
+    bool holdsConnection() const noexcept { return (cursorOpen() && !rowsExhausted) || pending.has_value(); }
     const Row& currentRow() const { return (*cursor)[fetched - 1]; }
     void closeCursor() noexcept;
+    // Closes the cursor and drops the results not yet read: a procedure
+    // still running is stopped there.
+    void discardResults() noexcept;
 };
 
 // Adds the processor time of one call into the engine to its connection's

@@ -54,6 +54,7 @@ SQLRETURN fetchNext(Statement& statement) {
     const bool limited = statement.maxRows != 0 && statement.fetched >= statement.maxRows;
     if (statement.fetched >= statement.cursor->size() || limited) {
         statement.positioned = false;
+        statement.rowsExhausted = true;
         setRowStatus(statement, SQL_ROW_NOROW);
         return SQL_NO_DATA;
     }
@@ -236,15 +237,6 @@ SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
         requireExecuted(statement);
         writeValue(count, static_cast<SQLLEN>(statement.rowCount));
         return SQL_SUCCESS;
-    });
-}
-
-// Every statement yields one result at most.
-SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle) {
-    return entryPoint<Statement>(handle, [](Statement& statement) {
-        statement.closeCursor();
-        statement.columns.clear();
-        return SQL_NO_DATA;
     });
 }
 

@@ -12,11 +12,23 @@ using namespace vantrok::sim::driver;
 using vantrok::sim::Outcome;
 using vantrok::sim::ParamValue;
 using vantrok::sim::ResultTable;
+using vantrok::sim::Session;
+using vantrok::sim::StatementResult;
 
 namespace {
 
 void requireNoCursor(const Statement& statement) {
-    if (statement.cursorOpen()) throw DriverError("24000", "Invalid cursor state");
+    if (statement.hasResults()) throw DriverError("24000", "Invalid cursor state");
+}
+
+// The server sends one statement's results at a time on a connection; until
+// they are read or cancelled no other statement can be sent ("SQL Server
+// driver: active statements", SQL_MAX_CONCURRENT_ACTIVITIES is 1).
+void requireFreeConnection(const Statement& statement) {
+    if (sessionOf(statement.connection).lenient()) return;
+    for (const Statement* other : statement.connection.statements)
+        if (other != &statement && other->holdsConnection())
+            throw DriverError("HY000", "Connection is busy with results for another hstmt");
 }
 
 void setText(Statement& statement, std::string sql, bool prepared) {
@@ -29,28 +41,45 @@ void setText(Statement& statement, std::string sql, bool prepared) {
     statement.rowCount = -1;
 }
 
-void showResult(Statement& statement, std::optional<ResultTable> table, long rowCount) {
+void showResult(Statement& statement, StatementResult result) {
+    statement.closeCursor();
     statement.executed = true;
-    statement.rowCount = rowCount;
+    statement.rowCount = result.rowCount;
     statement.columns.clear();
-    if (table) {
-        statement.columns = std::move(table->columns);
-        statement.cursor = std::move(table->rows);
+    if (result.table) {
+        statement.columns = std::move(result.table->columns);
+        statement.cursor = std::move(result.table->rows);
     }
 }
 
 // A "{? = call ...}" gets the procedure's return value in its first marker;
-// other output parameters have nothing to receive.
-void writeOutputs(Statement& statement, const Outcome& outcome) {
+// other output parameters have nothing to receive. Output values arrive
+// only after the last result, as SQL Server sends them.
+void writeOutputs(Statement& statement, std::optional<long> returnValue) {
     for (auto& [number, binding] : statement.parameters) {
         if (number > statement.markers || binding.ioType == SQL_PARAM_INPUT) continue;
-        if (number == 1 && outcome.returnValue) {
-            writeReturnValue(binding, outcome.returnValue, statement.diagnostics);
+        if (number == 1 && returnValue) {
+            writeReturnValue(binding, returnValue, statement.diagnostics);
         } else if (binding.indicator) {
             *binding.indicator = SQL_NULL_DATA;
         }
     }
-    if (statement.paramsProcessed) *statement.paramsProcessed = 1;
+}
+
+// Moves the statement on to the next result of its execution.
+SQLRETURN nextResult(Statement& statement, Outcome outcome) {
+    std::optional<StatementResult> result = outcome.next();
+    if (!result) {
+        statement.closeCursor();
+        statement.columns.clear();
+        statement.rowCount = -1;
+        writeOutputs(statement, outcome.returnValue());
+        return SQL_NO_DATA;
+    }
+    showResult(statement, std::move(*result));
+    if (outcome.finished()) writeOutputs(statement, outcome.returnValue());
+    else statement.pending = std::move(outcome);
+    return SQL_SUCCESS;
 }
 
 class ExecutingFlag {
@@ -72,18 +101,36 @@ SQLRETURN run(Statement& statement) {
             throw DriverError("07002", "COUNT field incorrect");
         values.push_back(parameterValue(binding->second));
     }
+    requireFreeConnection(statement);
     statement.executed = false;
-    Outcome outcome;
-    {
-        ExecutingFlag executing(statement.executing);
-        EngineTimer timer(statement.connection);
-        const auto timeout = std::chrono::seconds(
-            std::min<SQLULEN>(statement.queryTimeout, std::numeric_limits<std::int32_t>::max()));
-        outcome = sessionOf(statement.connection).execute(statement.sql, values, timeout);
+    ExecutingFlag executing(statement.executing);
+    EngineTimer timer(statement.connection);
+    const auto timeout = std::chrono::seconds(
+        std::min<SQLULEN>(statement.queryTimeout, std::numeric_limits<std::int32_t>::max()));
+    Session& session = sessionOf(statement.connection);
+    SQLRETURN rc = nextResult(statement, session.execute(statement.sql, values, timeout));
+    statement.executed = true;
+    if (statement.paramsProcessed) *statement.paramsProcessed = 1;
+    // A statement whose first result is a count of no rows returns
+    // SQL_NO_DATA to an ODBC 3 client (SQLExecute, SQLExecDirect: Returns).
+    const bool noRowsFirst = rc == SQL_SUCCESS && !statement.cursorOpen() && statement.rowCount == 0;
+    if (noRowsFirst && !session.lenient() && statement.connection.environment.odbcVersion != SQL_OV_ODBC2)
+        return SQL_NO_DATA;
+    return rc == SQL_NO_DATA ? SQL_SUCCESS : rc;
+}
+
+SQLRETURN moreResults(Statement& statement) {
+    if (!statement.pending) {
+        statement.closeCursor();
+        statement.columns.clear();
+        return SQL_NO_DATA;
     }
-    showResult(statement, std::move(outcome.table), outcome.rowCount);
-    writeOutputs(statement, outcome);
-    return SQL_SUCCESS;
+    Outcome outcome = std::move(*statement.pending);
+    statement.pending.reset();
+    statement.closeCursor();
+    ExecutingFlag executing(statement.executing);
+    EngineTimer timer(statement.connection);
+    return nextResult(statement, std::move(outcome));
 }
 
 // A catalog-function name argument is a search pattern; a procedure name
@@ -101,6 +148,7 @@ std::string unescapedName(std::string pattern) {
 
 SQLRETURN procedureColumns(Statement& statement, std::string procedure, std::string column) {
     requireNoCursor(statement);
+    requireFreeConnection(statement);
     ResultTable table;
     {
         EngineTimer timer(statement.connection);
@@ -114,7 +162,7 @@ SQLRETURN procedureColumns(Statement& statement, std::string procedure, std::str
         });
     }
     setText(statement, "", false);
-    showResult(statement, std::move(table), -1);
+    showResult(statement, {std::move(table), -1});
     return SQL_SUCCESS;
 }
 
@@ -290,7 +338,7 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
     if (option == SQL_DROP) return SQLFreeHandle(SQL_HANDLE_STMT, handle);
     return entryPoint<Statement>(handle, [&](Statement& statement) {
         switch (option) {
-            case SQL_CLOSE: statement.closeCursor(); break;
+            case SQL_CLOSE: statement.discardResults(); break;
             case SQL_UNBIND: statement.boundColumns.clear(); break;
             case SQL_RESET_PARAMS: statement.parameters.clear(); break;
             default: throw DriverError("HY092", "Invalid attribute/option identifier");
@@ -301,8 +349,8 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
 
 SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
     return entryPoint<Statement>(handle, [](Statement& statement) {
-        if (!statement.cursorOpen()) throw DriverError("24000", "Invalid cursor state");
-        statement.closeCursor();
+        if (!statement.hasResults()) throw DriverError("24000", "Invalid cursor state");
+        statement.discardResults();
         return SQL_SUCCESS;
     });
 }
@@ -315,9 +363,13 @@ SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
     if (!statement) return SQL_INVALID_HANDLE;
     if (statement->executing) return SQL_SUCCESS;
     return entryPoint<Statement>(handle, [](Statement& s) {
-        if (s.connection.environment.odbcVersion == SQL_OV_ODBC2) s.closeCursor();
+        if (s.connection.environment.odbcVersion == SQL_OV_ODBC2) s.discardResults();
         return SQL_SUCCESS;
     });
+}
+
+SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle) {
+    return entryPoint<Statement>(handle, [](Statement& statement) { return moreResults(statement); });
 }
 
 SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,

@@ -28,6 +28,17 @@ std::string BackupProcedure::versions() {
     return v;
 }
 
+ResultTable BackupProcedure::plan() {
+    ResultTable table;
+    table.columns = {{"TableName", SqlType::VarChar, 128, 0, false}, {"Rows", SqlType::Int, 10, 0, false}};
+    for (const TableDef& t : salesTables()) {
+        sqlite::Statement count = db_.prepare("SELECT count(*) FROM main." + std::string(t.name));
+        count.step();
+        table.rows.push_back({std::string(t.name), std::to_string(count.integer(0))});
+    }
+    return table;
+}
+
 void BackupProcedure::run(const FaultState& faults, std::chrono::seconds timeout) {
     if (faults.backupSeconds > 0) {
         std::chrono::seconds duration(faults.backupSeconds);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sim/engine/Faults.h"
+#include "sim/engine/ResultTable.h"
 #include "sim/engine/Sqlite.h"
 
 namespace vantrok::sim {
@@ -16,6 +17,8 @@ namespace vantrok::sim {
 class BackupProcedure {
 public:
     BackupProcedure(sqlite::Database& db, std::string stationDir) : db_(db), stationDir_(std::move(stationDir)) {}
+    // What the copy is about to take: one row per sales table, its name and rows.
+    ResultTable plan();
     void run(const FaultState& faults, std::chrono::seconds timeout);
     // This connection wrote to the sales tables itself (other connections'
     // writes show in the file's data version).

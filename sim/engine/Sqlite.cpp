@@ -86,6 +86,8 @@ Statement& Statement::bindOptional(int index, const std::optional<std::string>& 
     return text ? bind(index, std::string_view(*text)) : bindNull(index);
 }
 
+int Statement::parameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+
 Statement& Statement::bindNull(int index) {
     int rc = sqlite3_bind_null(stmt_, index);
     if (rc != SQLITE_OK) fail(db_, rc);

@@ -54,6 +54,8 @@ public:
     Statement& bind(int index, std::string_view text);
     Statement& bindOptional(int index, const std::optional<std::string>& text);
     Statement& bindNull(int index);
+    // The highest parameter number the text uses.
+    int parameterCount() const;
 
     // Steps once; false when the statement is done.
     bool step();

@@ -81,4 +81,8 @@ std::string procedureColumnsLogText(std::string_view procedure) {
     return "{procedure columns: " + std::string(procedure) + "}";
 }
 
+std::string cancelledLogText(std::string_view statement) {
+    return "{cancelled before its end: " + std::string(statement) + "}";
+}
+
 }  // namespace vantrok::sim

@@ -32,5 +32,7 @@ std::vector<LogEntry> readStatementLog(const std::string& stationDir);
 
 // How a SQLProcedureColumns call appears in the log.
 std::string procedureColumnsLogText(std::string_view procedure);
+// The line that follows a statement the client stopped before its end.
+std::string cancelledLogText(std::string_view statement);
 
 }  // namespace vantrok::sim

@@ -1,5 +1,7 @@
 #include "sim/engine/StationFiles.h"
 
+#include <filesystem>
+
 #include "sim/engine/Schema.h"
 #include "sim/engine/TextUtil.h"
 
@@ -12,6 +14,13 @@ std::string databaseFile(const std::string& stationDir, std::string_view databas
 std::string faultsFile(const std::string& stationDir) { return stationDir + "/faults"; }
 
 std::string statementLogFile(const std::string& stationDir) { return stationDir + "/statements.log"; }
+
+std::string lenientMarkFile(const std::string& stationDir) { return stationDir + "/lenient"; }
+
+bool isLenientStation(const std::string& stationDir) {
+    std::error_code ec;
+    return std::filesystem::exists(lenientMarkFile(stationDir), ec);
+}
 
 std::optional<std::string> stationDatabase(std::string_view name) {
     for (std::string_view known : {controllerDatabase, salesDatabase, salesBackupDatabases[0], salesBackupDatabases[1]})

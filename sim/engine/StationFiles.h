@@ -11,6 +11,11 @@ namespace vantrok::sim {
 std::string databaseFile(const std::string& stationDir, std::string_view database);
 std::string faultsFile(const std::string& stationDir);
 std::string statementLogFile(const std::string& stationDir);
+// Present in a station made to answer as leniently as the first simulator did
+// (see docs/station-simulator.md); absent, the station is as strict as the
+// real server and driver.
+std::string lenientMarkFile(const std::string& stationDir);
+bool isLenientStation(const std::string& stationDir);
 
 // The station's name for a database named in a connection (names compare
 // case-insensitively); nullopt for a database the station does not hold.

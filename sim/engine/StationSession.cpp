@@ -70,6 +70,7 @@ std::unique_ptr<Session> Session::connect(const ConnectRequest& request) {
 StationSession::StationSession(std::string stationDir, std::string database)
     : stationDir_(std::move(stationDir)),
       database_(std::move(database)),
+      lenient_(isLenientStation(stationDir_)),
       faults_(stationDir_),
       openedAtGeneration_(faults_.current().breakGeneration),
       log_(stationDir_),
@@ -94,42 +95,79 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
     const FaultState& faults = checkLink();
     log_.append(database_, sql);
     try {
-        if (auto procedure = parseProcedureCall(sql)) return call(*procedure, params, timeout, faults);
+        if (auto procedure = parseProcedureCall(sql)) return call(*procedure, sql, params, timeout, faults);
         TemplateMatch match = matchStatement(sql);
         if (!match.statement) throw errors::syntax(match.near);
-        Outcome outcome;
         switch (match.statement->kind) {
         case StatementKind::LiveSelection:
         case StatementKind::LiveSelectionWidened:
-        case StatementKind::OfflineSelection: outcome.table = selections_.run(*match.statement); break;
-        case StatementKind::InvoiceNumber: outcome.table = invoiceNumbers_.run(*match.statement); break;
-        case StatementKind::FuelType: outcome.table = fuelTypes_.run(*match.statement); break;
+        case StatementKind::OfflineSelection: return Outcome::rows(selections_.run(*match.statement));
+        case StatementKind::InvoiceNumber: return Outcome::rows(invoiceNumbers_.run(*match.statement));
+        case StatementKind::FuelType: return Outcome::rows(fuelTypes_.run(*match.statement));
         }
-        return outcome;
+        throw errors::syntax(match.near);
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
     }
 }
 
-Outcome StationSession::call(const ProcedureCall& procedure, const std::vector<ParamValue>& params,
+Outcome StationSession::call(const ProcedureCall& procedure, std::string_view sql, const std::vector<ParamValue>& params,
                              std::chrono::seconds timeout, const FaultState& faults) {
     std::size_t expected = procedure.markers + (procedure.returnsValue ? 1 : 0);
     if (params.size() != expected) throw SimError{"07002", 0, "COUNT field incorrect or syntax error"};
     Outcome outcome;
-    if (procedure.returnsValue) outcome.returnValue = 0;
     if (holdsProcedures() && equalsIgnoreCase(procedure.name, dailySaleProcedure)) {
         std::vector<ParamValue> arguments(params.begin() + (procedure.returnsValue ? 1 : 0), params.end());
-        dailySale_.run(arguments, faults.procFails);
-        backup_.salesChanged();
-        outcome.rowCount = 1;
-        return outcome;
-    }
-    if (holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure)) {
+        outcome = writeDailySale(arguments, faults.procFails);
+    } else if (holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure)) {
         if (procedure.markers > 0) throw errors::tooManyArguments(backupProcedure);
-        backup_.run(faults, timeout);
-        return outcome;
+        outcome = runBackup(sql, faults, timeout);
+    } else {
+        throw errors::procedureNotFound(procedure.name);
     }
-    throw errors::procedureNotFound(procedure.name);
+    if (procedure.returnsValue) outcome.returning(0);
+    return outcome;
+}
+
+// The procedure updates the sale of its voucher number and inserts one when
+// there is none. Without SET NOCOUNT ON each of its statements is a result of
+// its own: for a new voucher the update's count of 0 comes first, and the
+// insert runs only once the client reads on.
+Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments, bool refuse) {
+    std::vector<Cell> values = dailySale_.convert(arguments);
+    const long updated = lenient_ || refuse ? 0 : dailySale_.update(values);
+    if (updated > 0) {
+        backup_.salesChanged();
+        return Outcome::count(updated);
+    }
+    auto store = [this, refuse, values = std::move(values)]() -> std::vector<StatementResult> {
+        checkLink();
+        if (refuse) throw errors::raised("INS_UPD_D17_DailySale1: the daily sale was refused.");
+        dailySale_.insert(values);
+        backup_.salesChanged();
+        return {{std::nullopt, 1}};
+    };
+    if (lenient_) return Outcome::count(store().front().rowCount);
+    return std::move(Outcome::count(0).then(std::move(store)));
+}
+
+// The backup procedure reports what it is about to copy as a row set, then
+// copies. A client that stops reading at the row set stops the procedure
+// before its copy, as SQL Server does on a cancel; the log says so.
+Outcome StationSession::runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout) {
+    auto copy = [this, faults, timeout]() -> std::vector<StatementResult> {
+        checkLink();
+        backup_.run(faults, timeout);
+        return {};
+    };
+    if (lenient_) {
+        copy();
+        return {};
+    }
+    Outcome outcome = Outcome::rows(backup_.plan());
+    outcome.then(std::move(copy));
+    outcome.onAbandon([this, text = std::string(sql)] { log_.append(database_, cancelledLogText(text)); });
+    return outcome;
 }
 
 ResultTable StationSession::procedureColumns(std::string_view procedureName) {

@@ -23,6 +23,7 @@ public:
     StationSession(std::string stationDir, std::string database);
 
     const std::string& database() const override { return database_; }
+    bool lenient() const override { return lenient_; }
     Outcome execute(std::string_view sql, const std::vector<ParamValue>& params,
                     std::chrono::seconds timeout) override;
     ResultTable procedureColumns(std::string_view procedureName) override;
@@ -30,12 +31,15 @@ public:
 private:
     // Fails the call when breaking was switched on since this connection opened.
     const FaultState& checkLink();
-    Outcome call(const ProcedureCall& call, const std::vector<ParamValue>& params, std::chrono::seconds timeout,
-                 const FaultState& faults);
+    Outcome call(const ProcedureCall& call, std::string_view sql, const std::vector<ParamValue>& params,
+                 std::chrono::seconds timeout, const FaultState& faults);
+    Outcome writeDailySale(const std::vector<ParamValue>& arguments, bool refuse);
+    Outcome runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout);
     bool holdsProcedures() const;
 
     std::string stationDir_;
     std::string database_;
+    bool lenient_;
     FaultMonitor faults_;
     std::int64_t openedAtGeneration_;
     bool broken_ = false;

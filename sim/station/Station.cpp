@@ -142,7 +142,7 @@ std::string stationFile(const std::string& dir, std::string_view database) {
 
 }  // namespace
 
-void initStation(const std::string& dir) {
+void initStation(const std::string& dir, Strictness strictness) {
     fs::path target = absolute(dir);
     std::error_code ec;
     if (fs::exists(target, ec) && !(fs::is_directory(target, ec) && fs::is_empty(target, ec)))
@@ -164,6 +164,7 @@ void initStation(const std::string& dir) {
         // The backups start as copies of the sales database.
         for (std::string_view backup : salesBackupDatabases) seedSales(databaseFile(building, backup));
         std::ofstream(statementLogFile(building)).flush();
+        if (strictness == Strictness::Lenient) std::ofstream(lenientMarkFile(building)).flush();
         fs::rename(building, target);
     } catch (...) {
         fs::remove_all(building, ec);

@@ -18,7 +18,10 @@ public:
 // Creates a station in dir, which must not exist or be empty: the databases
 // with a few pumps, hoses, fuel types and tanks, built aside and moved into
 // place in one rename.
-void initStation(const std::string& dir);
+// Strict: the station answers as SQL Server and its driver do. Lenient: as the
+// first simulator did, for comparison (see docs/station-simulator.md).
+enum class Strictness { Strict, Lenient };
+void initStation(const std::string& dir, Strictness strictness = Strictness::Strict);
 
 // Throws StationError unless dir holds a station.
 void requireStation(const std::string& dir);

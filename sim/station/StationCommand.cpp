@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* usage =
     "usage: vantrok-station COMMAND DIR ...\n"
-    "  init DIR\n"
+    "  init DIR [--lenient]\n"
     "  register DIR [--driver PATH] [--trace]\n"
     "  delivery DIR --type T (--pump P --hose H | --hose-id N) --volume L --price U --value V\n"
     "           [--completed \"YYYY-MM-DD HH:MM:SS\"] [--cleared \"YYYY-MM-DD HH:MM:SS\" | --uncleared]\n"
@@ -188,8 +188,8 @@ int dispatch(const std::vector<std::string>& args, const std::string& driverPath
     requireCount(args, 2, "a station folder DIR");
     const std::string& dir = args[1];
     if (command == "init") {
-        noOptions(args);
-        initStation(dir);
+        Options o(args, 2, {}, {"--lenient"});
+        initStation(dir, o.flag("--lenient") ? Strictness::Lenient : Strictness::Strict);
         return 0;
     }
     if (command == "register") {

@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "db/ConnectionTexts.h"
 #include "db/StoredProcedure.h"
+#include "import/InvoiceNumber.h"
 #include "import/SelectionTexts.h"
 #include "sim/engine/StatementLog.h"
 #include "tests/support/StationTest.h"
@@ -140,12 +141,16 @@ TEST_F(StationDataAccess, EachCallSendsItsOwnValuesWhateverTheOneBeforeSent) {
     fillSale(p, 1);
     p.setParameter(15, std::string("short"));
     p.execute();
+    // Each call its own voucher, so each is a sale of its own.
+    p.setParameter(1, std::string("INV/C9/251116/5"));
     p.setParameter(15, std::string(40, 'x'));  // outgrows the text it replaces
     p.setParameter(17, std::string("2"));      // text where an integer was
     p.execute();
+    p.setParameter(1, std::string("INV/C9/251116/6"));
     p.setParameter(15, Null{});
     p.setParameter(17, std::int64_t{3});
     p.execute();
+    p.setParameter(1, std::string("INV/C9/251116/7"));
     p.setParameter(15, std::string("again"));
     p.setParameter(17, Null{});
     p.execute();
@@ -168,12 +173,14 @@ TEST_F(StationDataAccess, TheParameterListIsDerivedOnceAcrossReopensAndConnectio
     p.execute();
 
     sales.open(sales.connectionText());
+    p.setParameter(1, std::string("INV/C9/251116/5"));
     p.setParameter(17, std::int64_t{2});
     p.execute();
 
     Connection other;
     other.open(salesConnectionText(DbPassword));
     p.setConnection(other);
+    p.setParameter(1, std::string("INV/C9/251116/6"));
     p.setParameter(17, std::int64_t{3});
     p.execute();
 
@@ -203,3 +210,35 @@ TEST_F(StationDataAccess, AFailedCallRaisesWritesNothingAndLeaksNothing) {
 }
 
 }  // namespace
+
+// A strict station's procedures answer without SET NOCOUNT ON: the daily
+// sale's insert and the backup's copy follow a first result. Both run only
+// because every result is read to its end, also of a set released early,
+// and the connection is free for the next statement at once.
+TEST_F(StationDataAccess, ProceduresRunWholeAndTheConnectionStaysFree) {
+    StoredProcedure p("INS_UPD_D17_DailySale1");
+    p.setConnection(sales);
+    fillSale(p, 1);
+    p.execute();
+    p.setParameter(1, std::string("INV/C9/251116/5"));
+    p.execute();
+    EXPECT_EQ(station.sales().size(), 2u);
+
+    {
+        ResultSet early = sales.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2");
+        EXPECT_FALSE(early.eof());  // released here, its row set unread
+    }
+    EXPECT_EQ(station.sql("torvane_bk1", "SELECT count(*) FROM D17_DailySale"), "2\n");
+    const auto log = station.statements("torvane");
+    EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& s) { return s.starts_with("{cancelled"); }));
+
+    // An explicit close raises what the rest of the procedure raised.
+    station.setFault("backup-fails", "on");
+    {
+        ResultSet failing = sales.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2");
+        EXPECT_EQ(stateOf([&] { failing.close(); }), "42000");
+    }
+    station.setFault("backup-fails", "off");
+    EXPECT_FALSE(sales.execute(vantrok::invoiceQueryText({2016, 11, 25})).eof());
+    EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 2);  // the command's own and the connection's spare
+}

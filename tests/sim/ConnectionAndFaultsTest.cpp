@@ -15,8 +15,8 @@ protected:
         return failureOf([&] { Session::connect(request); });
     }
 
-    Outcome backup(Session& session, seconds timeout = seconds(30)) {
-        return session.execute(texts::backup, {}, timeout);
+    ReadThrough backup(Session& session, seconds timeout = seconds(30)) {
+        return readThrough(session.execute(texts::backup, {}, timeout));
     }
 
     std::string count(const std::string& database) {
@@ -81,21 +81,53 @@ TEST_F(ConnectionAndFaultsTest, RefusedDailySalesRaiseAnErrorAndStoreNothing) {
     std::vector<ParamValue> values(24, ParamValue{"1", SqlType::VarChar});
     values[1] = {"2016-11-25 10:00:00", SqlType::DateTime};
     station.setFault("proc-fails", "on");
-    SimError e = failureOf([&] { sales->execute(texts::dailySaleCall(false), values, seconds(30)); });
+    SimError e = failureOf([&] { readThrough(sales->execute(texts::dailySaleCall(false), values, seconds(30))); });
     EXPECT_EQ(e.sqlstate, "42000");
     EXPECT_EQ(e.nativeError, 50000);
     EXPECT_TRUE(station.sales().empty());
     station.setFault("proc-fails", "off");
-    sales->execute(texts::dailySaleCall(false), values, seconds(30));
+    readThrough(sales->execute(texts::dailySaleCall(false), values, seconds(30)));
     EXPECT_EQ(station.sales().size(), 1u);
+}
+
+// Like a procedure without SET NOCOUNT ON, the backup reports what it is
+// about to copy and copies only once the client reads past that; a client
+// that stops at the row set stops the procedure before its copy.
+TEST_F(ConnectionAndFaultsTest, BackupCopiesOnlyWhenItsRowSetIsReadPast) {
+    auto sales = connect("torvane");
+    addSale("INV/C9/251116/1", "2016-11-25 10:00:00", 1);
+    {
+        Outcome outcome = sales->execute(texts::backup, {}, seconds(30));
+        std::optional<StatementResult> first = outcome.next();
+        ASSERT_TRUE(first && first->table);
+        EXPECT_EQ(first->table->rows.front(), (Row{"D17_DailySale", "1"}));
+        EXPECT_EQ(count("torvane_bk1"), "0\n");
+    }
+    EXPECT_EQ(count("torvane_bk1"), "0\n");
+    EXPECT_EQ(station.statements("torvane").back(), "{cancelled before its end: " + std::string(texts::backup) + "}");
+
+    ReadThrough read = backup(*sales);
+    ASSERT_EQ(read.results.size(), 1u);
+    EXPECT_EQ(count("torvane_bk1"), "1\n");
+    EXPECT_EQ(station.statements("torvane").back(), texts::backup);
+}
+
+// A lenient station answers as the first simulator did: the copy at once, no rows.
+TEST_F(ConnectionAndFaultsTest, LenientStationCopiesAtOnceWithoutRows) {
+    testing::TestStation lenient(sim::station::Strictness::Lenient);
+    auto sales = Session::connect({lenient.dir(), "(LOCAL)", "sa", "qolvent4719ruk", "torvane"});
+    lenient.sql("torvane", "INSERT INTO D17_DailySale (VocNo, S_Date, Delivery_ID) VALUES ('INV/C9/251116/1', "
+                           "'2016-11-25 10:00:00', 1)");
+    Outcome outcome = sales->execute(texts::backup, {}, seconds(30));
+    EXPECT_TRUE(outcome.finished());
+    EXPECT_EQ(lenient.sql("torvane_bk2", "SELECT count(*) FROM D17_DailySale"), "1\n");
 }
 
 TEST_F(ConnectionAndFaultsTest, BackupCopiesTheSalesTablesToBothBackups) {
     auto sales = connect("torvane");
     addSale("INV/C9/251116/1", "2016-11-25 10:00:00", 1);
     addSale("INV/C9/251116/2", "2016-11-25 10:00:01", 2);
-    Outcome outcome = backup(*sales);
-    EXPECT_FALSE(outcome.table);
+    backup(*sales);
     EXPECT_EQ(count("torvane_bk1"), "2\n");
     EXPECT_EQ(count("torvane_bk2"), "2\n");
     // Changes of other writers reach the backups at the next run, deletions included.

@@ -19,10 +19,22 @@ protected:
         return Session::connect({station.dir(), "(LOCAL)", "sa", "qolvent4719ruk", database});
     }
 
+    // Every result of an execution, read as a client reads them to the end.
+    struct ReadThrough {
+        std::vector<StatementResult> results;
+        std::optional<long> returnValue;
+    };
+    static ReadThrough readThrough(Outcome outcome) {
+        ReadThrough read;
+        while (auto result = outcome.next()) read.results.push_back(std::move(*result));
+        read.returnValue = outcome.returnValue();
+        return read;
+    }
+
     static ResultTable query(Session& session, std::string_view sql) {
-        Outcome outcome = session.execute(sql, {}, std::chrono::seconds(30));
-        if (!outcome.table) throw std::logic_error("no result set");
-        return *outcome.table;
+        ReadThrough read = readThrough(session.execute(sql, {}, std::chrono::seconds(30)));
+        if (read.results.size() != 1 || !read.results.front().table) throw std::logic_error("not one result set");
+        return *read.results.front().table;
     }
 
     // Stores a daily sale directly, as if written earlier.

@@ -18,7 +18,7 @@ std::string firstValue(const std::string& database, const std::string& sql) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    std::string text = "driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);database=" + database;
+    std::string text = "driver=sql server;uid=sa;PWD=qolvent4719ruk;server=(LOCAL);database=" + database;
     if (SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
                                        nullptr, SQL_DRIVER_NOPROMPT))) {
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);

@@ -40,11 +40,11 @@ std::vector<std::optional<std::string>> splitCsvLine(std::istream& in, bool& mor
 
 }  // namespace
 
-TestStation::TestStation() {
+TestStation::TestStation(sim::station::Strictness strictness) {
     std::string pattern = (std::filesystem::temp_directory_path() / "vantrok-station-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     dir_ = pattern;
-    sim::station::initStation(dir_);
+    sim::station::initStation(dir_, strictness);
 }
 
 TestStation::~TestStation() {

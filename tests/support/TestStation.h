@@ -17,7 +17,7 @@ using SaleRow = std::map<std::string, std::optional<std::string>>;
 // A fresh station in a temporary folder, removed again with the object.
 class TestStation {
 public:
-    TestStation();
+    explicit TestStation(sim::station::Strictness strictness = sim::station::Strictness::Strict);
     ~TestStation();
     TestStation(const TestStation&) = delete;
     TestStation& operator=(const TestStation&) = delete;

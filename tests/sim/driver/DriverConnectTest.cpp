@@ -18,21 +18,42 @@ std::string infoText(SQLHDBC dbc, SQLUSMALLINT type) {
     return value;
 }
 
-TEST_F(DriverConnect, ExactTextsOpenBothDatabases) {
+// A login succeeds with the server's two messages, as SQL Server's driver
+// hands them on.
+TEST_F(DriverConnect, ExactTextsOpenBothDatabasesWithTheLoginMessages) {
     for (const std::string text : {salesText, controllerText}) {
         OdbcClient client;
         std::string completed;
-        ASSERT_EQ(client.connect(text, &completed), SQL_SUCCESS) << text;
+        ASSERT_EQ(client.connect(text, &completed), SQL_SUCCESS_WITH_INFO) << text;
         EXPECT_EQ(completed, text);
-        EXPECT_EQ(infoText(client.dbc(), SQL_DATABASE_NAME),
-                  text.substr(text.rfind('=') + 1));
+        const std::string database = text.substr(text.rfind('=') + 1);
+        const auto records = client.connectionDiagnostics();
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_EQ(records[0].sqlstate, "01000");
+        EXPECT_EQ(records[0].nativeError, 5701);
+        EXPECT_EQ(records[0].message,
+                  "[vantrok][sim odbc][SQL Server]Changed database context to '" + database + "'.");
+        EXPECT_EQ(records[1].nativeError, 5703);
+        EXPECT_EQ(records[1].message, "[vantrok][sim odbc][SQL Server]Changed language setting to us_english.");
+        EXPECT_EQ(infoText(client.dbc(), SQL_DATABASE_NAME), database);
         EXPECT_EQ(infoText(client.dbc(), SQL_SERVER_NAME), "(LOCAL)");
     }
 }
 
+// ODBC drivers know PWD and UID; ADO's "password" is ignored with 01S00, so
+// the login goes without a password and fails.
+TEST_F(DriverConnect, AdosPasswordKeywordLogsInWithoutAPassword) {
+    OdbcClient client;
+    EXPECT_EQ(client.connect("driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);database=torvane"),
+              SQL_ERROR);
+    std::vector<std::string> states;
+    for (const auto& record : client.connectionDiagnostics()) states.push_back(record.sqlstate);
+    EXPECT_EQ(states, (std::vector<std::string>{"28000", "01S00"}));
+}
+
 TEST_F(DriverConnect, AnswersWhatClientsAskOfADriver) {
     OdbcClient client;
-    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS);
+    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(infoText(client.dbc(), SQL_DRIVER_ODBC_VER), "03.00");
     EXPECT_EQ(infoText(client.dbc(), SQL_DBMS_NAME), "SQL Server");
     EXPECT_EQ(infoText(client.dbc(), SQL_DRIVER_NAME), "libvantrok_sim_odbc.so");
@@ -64,7 +85,7 @@ TEST_F(DriverConnect, AnswersWhatClientsAskOfADriver) {
 
 TEST_F(DriverConnect, WrongPasswordIsALoginFailure) {
     OdbcClient client;
-    EXPECT_EQ(client.connect("driver=sql server;uid=sa;password=wrong;server=(LOCAL);database=torvane"),
+    EXPECT_EQ(client.connect("driver=sql server;uid=sa;PWD=wrong;server=(LOCAL);database=torvane"),
               SQL_ERROR);
     const auto records = client.connectionDiagnostics();
     ASSERT_EQ(records.size(), 1u);
@@ -75,7 +96,7 @@ TEST_F(DriverConnect, WrongPasswordIsALoginFailure) {
 
 TEST_F(DriverConnect, UnknownDatabaseFailsWithError4060) {
     OdbcClient client;
-    EXPECT_EQ(client.connect("driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);"
+    EXPECT_EQ(client.connect("driver=sql server;uid=sa;PWD=qolvent4719ruk;server=(LOCAL);"
                              "database=nosuchdb"),
               SQL_ERROR);
     const auto records = client.connectionDiagnostics();
@@ -92,7 +113,7 @@ TEST_F(DriverConnect, RefusedConnectionsFailWith08001) {
 
 TEST_F(DriverConnect, ABrokenLinkShowsInTheConnectionDeadAttribute) {
     OdbcClient client;
-    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS);
+    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS_WITH_INFO);
     station.setFault("break-connections", "on");
     OdbcStatement statement(client);
     EXPECT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_ERROR);
@@ -105,7 +126,7 @@ TEST_F(DriverConnect, ABrokenLinkShowsInTheConnectionDeadAttribute) {
 
 TEST_F(DriverConnect, CountsTheEngineTimeOnlyWhileAsked) {
     OdbcClient client;
-    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS);
+    ASSERT_EQ(client.connect(salesText), SQL_SUCCESS_WITH_INFO);
     const auto engineTime = [&] {
         SQLULEN nanoseconds = 1;
         EXPECT_EQ(SQLGetConnectAttr(client.dbc(), sim::driver::engineTimeAttribute, &nanoseconds,

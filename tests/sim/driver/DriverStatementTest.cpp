@@ -37,8 +37,8 @@ protected:
         // the clients come after the station is registered.
         controller.emplace();
         sales.emplace();
-        ASSERT_EQ(controller->connect(controllerText), SQL_SUCCESS);
-        ASSERT_EQ(sales->connect(salesText), SQL_SUCCESS);
+        ASSERT_EQ(controller->connect(controllerText), SQL_SUCCESS_WITH_INFO);
+        ASSERT_EQ(sales->connect(salesText), SQL_SUCCESS_WITH_INFO);
     }
 
     // An uncleared type-14 delivery of 45.460 litres on pump 1, hose 1.
@@ -207,18 +207,58 @@ TEST_F(DriverStatement, BoundColumnsReceiveEachRow) {
     EXPECT_EQ(SQLFetch(statement.get()), SQL_NO_DATA);
 }
 
-TEST_F(DriverStatement, StatementWithoutResultSetHasNoCursor) {
+// The backup procedure's row set comes first; its copy runs only when the
+// client reads past it, and a client that closes the cursor instead stops
+// the procedure before the copy.
+TEST_F(DriverStatement, BackupCopiesWhenReadPastItsRowSetAndNotWhenClosedBefore) {
+    station.sql("torvane", "INSERT INTO D17_DailySale (VocNo, S_Date) VALUES ('INV/C9/251116/1', '2016-11-25')");
+    const auto backedUp = [&] { return station.sql("torvane_bk1", "SELECT count(*) FROM D17_DailySale"); };
     OdbcStatement statement(*sales);
     ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
     SQLSMALLINT columns = -1;
     ASSERT_EQ(SQLNumResultCols(statement.get(), &columns), SQL_SUCCESS);
-    EXPECT_EQ(columns, 0);
-    EXPECT_EQ(SQLFetch(statement.get()), SQL_ERROR);
-    const auto records = statement.diagnostics();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].sqlstate, "24000");
-    EXPECT_EQ(records[0].message, "[vantrok][sim odbc]Invalid cursor state");
+    EXPECT_EQ(columns, 2);
+    ASSERT_EQ(SQLFreeStmt(statement.get(), SQL_CLOSE), SQL_SUCCESS);
+    EXPECT_EQ(backedUp(), "0\n");
+    EXPECT_EQ(station.statements("torvane").back(), "{cancelled before its end: EXEC SYNX_TWO_DB_TO_BK1_BK2}");
+
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+    EXPECT_EQ(statement.text(1), "D17_DailySale");
     EXPECT_EQ(SQLMoreResults(statement.get()), SQL_NO_DATA);
+    EXPECT_EQ(backedUp(), "1\n");
+}
+
+// One active statement per connection: until a statement's rows and results
+// are read or closed, no other statement of its connection can run.
+TEST_F(DriverStatement, AConnectionIsBusyWhileAStatementHasResultsPending) {
+    OdbcStatement first(*sales);
+    OdbcStatement second(*sales);
+    ASSERT_EQ(first.execute(invoiceQuery), SQL_SUCCESS);
+    EXPECT_EQ(second.execute(invoiceQuery), SQL_ERROR);
+    const auto records = second.diagnostics();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].sqlstate, "HY000");
+    EXPECT_EQ(records[0].message, "[vantrok][sim odbc]Connection is busy with results for another hstmt");
+    ASSERT_EQ(SQLFetch(first.get()), SQL_SUCCESS);
+    EXPECT_EQ(SQLProcedureColumns(second.get(), nullptr, 0, nullptr, 0,
+                                  reinterpret_cast<SQLCHAR*>(const_cast<char*>("SYNX_TWO_DB_TO_BK1_BK2")), SQL_NTS,
+                                  nullptr, 0),
+              SQL_ERROR);
+    // Rows run out: the connection is free, though the cursor is still open.
+    ASSERT_EQ(SQLFetch(first.get()), SQL_NO_DATA);
+    EXPECT_EQ(second.execute(invoiceQuery), SQL_SUCCESS);
+    // The backup's copy is still to come after its row set.
+    ASSERT_EQ(SQLFreeStmt(second.get(), SQL_CLOSE), SQL_SUCCESS);
+    ASSERT_EQ(SQLFreeStmt(first.get(), SQL_CLOSE), SQL_SUCCESS);
+    ASSERT_EQ(first.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(first.get()), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(first.get()), SQL_SUCCESS);
+    while (SQLFetch(first.get()) == SQL_SUCCESS) {
+    }
+    EXPECT_EQ(second.execute(invoiceQuery), SQL_ERROR);
+    EXPECT_EQ(SQLMoreResults(first.get()), SQL_NO_DATA);
+    EXPECT_EQ(second.execute(invoiceQuery), SQL_SUCCESS);
 }
 
 TEST_F(DriverStatement, SyntaxErrorIsReportedAndClearedByTheNextCall) {
@@ -254,7 +294,9 @@ TEST_F(DriverStatement, QueryTimeoutEndsASlowStatement) {
     OdbcStatement statement(*sales);
     ASSERT_EQ(SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0),
               SQL_SUCCESS);
-    EXPECT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_ERROR);
+    // The wait falls after the row set, in the copy.
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    EXPECT_EQ(SQLMoreResults(statement.get()), SQL_ERROR);
     EXPECT_EQ(statement.diagnostics().at(0).sqlstate, "HYT00");
 }
 
@@ -354,15 +396,26 @@ TEST_F(DriverStatement, CallEscapeCarriesEveryParameterAndTheReturnValue) {
 
     DailySaleCall call(statement.get());
     call.bindAll();
-    ASSERT_EQ(SQLExecute(statement.get()), SQL_SUCCESS) << statement.diagnostics().at(0).message;
+    // Without SET NOCOUNT ON the procedure's update of no rows comes first:
+    // SQL_NO_DATA. The insert's count follows, the return value after it.
+    ASSERT_EQ(SQLExecute(statement.get()), SQL_NO_DATA);
+    EXPECT_EQ(call.returnValue, -1);
+    EXPECT_TRUE(station.sales().empty());
+    ASSERT_EQ(SQLMoreResults(statement.get()), SQL_SUCCESS);
+    SQLLEN count = -1;
+    ASSERT_EQ(SQLRowCount(statement.get(), &count), SQL_SUCCESS);
+    EXPECT_EQ(count, 1);
     EXPECT_EQ(call.returnValue, 0);
     EXPECT_EQ(call.returnIndicator, static_cast<SQLLEN>(sizeof(SQLINTEGER)));
+    ASSERT_EQ(SQLMoreResults(statement.get()), SQL_NO_DATA);
 
     // The buffers are read again at every execution.
     std::strcpy(call.vocNo, "INV/C9/251116/5");
     call.deliveryId = 10;
     call.sDate.hour = 18;
-    ASSERT_EQ(SQLExecute(statement.get()), SQL_SUCCESS);
+    ASSERT_EQ(SQLExecute(statement.get()), SQL_NO_DATA);
+    ASSERT_EQ(SQLMoreResults(statement.get()), SQL_SUCCESS);
+    ASSERT_EQ(SQLMoreResults(statement.get()), SQL_NO_DATA);
 
     const auto sales = station.sales();
     ASSERT_EQ(sales.size(), 2u);

@@ -17,10 +17,11 @@ struct DiagnosticRecord {
 // Every diagnostic record of a handle, read through the driver manager.
 std::vector<DiagnosticRecord> diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle);
 
+// The texts as the data-access layer hands them to the driver.
 inline const char* salesText =
-    "driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);database=torvane";
+    "driver=sql server;uid=sa;PWD=qolvent4719ruk;server=(LOCAL);database=torvane";
 inline const char* controllerText =
-    "driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);database=enablerdb";
+    "driver=sql server;uid=sa;PWD=qolvent4719ruk;server=(LOCAL);database=enablerdb";
 
 // An ODBC 3 client of the driver manager: one environment and connection.
 class OdbcClient {
