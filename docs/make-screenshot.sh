@@ -23,7 +23,8 @@ xvfb_pid=""
 icewm_pid=""
 icewmbg_pid=""
 finish() {
-    WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1 || true
+    set +e   # stop whatever is still there, even when something already ended
+    WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1
     [ -n "$icewmbg_pid" ] && kill "$icewmbg_pid" 2>/dev/null
     [ -n "$icewm_pid" ] && kill "$icewm_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
