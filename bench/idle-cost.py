@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Processor time VANTROK.exe uses under Wine while nothing happens.
 
-  idle-cost.py --exe build-win/bin/VANTROK.exe --station build/bin/vantrok-station \
+  idle-cost.py --exe build-win64/bin/VANTROK.exe --station build/bin/vantrok-station \
                --work /tmp/vantrok-idle [--idle-minutes 10] [--driver PATH]
 
 Starts the program on its own Xvfb display and Wine prefix against a fresh

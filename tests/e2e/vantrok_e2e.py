@@ -6,14 +6,18 @@ several runs can go side by side:
 
   vantrok_e2e.py --scenario NAME --exe VANTROK.exe --station vantrok-station --work DIR
 
-Scenarios: normal-start, short-date-refused, connect-retry, reconnect.
+Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
+tray-record (with --probe and --record-size), installer (with --installer and
+--version).
 What the program shows is read from Wine's own traces: the texts it gives its
 windows (trace+win) and the command lines it starts (trace+process).
 """
 import argparse
 import csv
+import filecmp
 import io
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -139,15 +143,55 @@ class Session:
             raise Failure(f"vantrok-station serve: {line.strip()}")
         self.station("register", "--freetds", "--port", line.strip().rsplit(":", 1)[1])
 
-    def start(self, name):
+    def start(self, name, *command):
+        """Starts VANTROK.exe, or another command in the prefix, logged to NAME.log."""
         path = os.path.join(self.work, name + ".log")
-        # As a client of the station: its registration, and "(LOCAL)" reaching it.
-        command = [self.args.station, "exec", self.station_dir, "--", self.args.wine, self.args.exe]
+        # On FreeTDS, as a client of the station: its registration, and "(LOCAL)" reaching it.
+        client = [self.args.station, "exec", self.station_dir, "--"] if self.args.driver == "freetds" else []
         with open(path, "w") as log:
-            process = subprocess.Popen(command, env=self.env, cwd=self.work,
-                                       stdout=log, stderr=subprocess.STDOUT)
+            process = subprocess.Popen([*client, self.args.wine, *(command or [self.args.exe])], env=self.env,
+                                       cwd=self.work, stdout=log, stderr=subprocess.STDOUT)
         self.programs.append(process)
         return process, path
+
+    def wine(self, *command, timeout=120):
+        """Runs a program in the prefix to its end: exit status and output.
+
+        The output goes through a file, not a pipe: programs it starts (the
+        installer starts VANTROK.exe) inherit it and would hold a pipe open."""
+        with open(os.path.join(self.work, "wine-command.out"), "w+", errors="replace") as output:
+            result = subprocess.run([self.args.wine, *command], env=self.env, stdout=output,
+                                    stderr=subprocess.DEVNULL, timeout=timeout)
+            output.seek(0)
+            return result.returncode, output.read()
+
+    def windows_processes(self, marker):
+        """Linux process ids of this prefix's Windows processes whose command line holds marker."""
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as environ:
+                    if f"WINEPREFIX={self.env['WINEPREFIX']}".encode() not in environ.read().split(b"\0"):
+                        continue
+                with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                    command = cmdline.read().replace(b"\0", b" ").decode(errors="replace")
+            except OSError:
+                continue
+            if marker.lower() in command.lower():
+                found.append(int(entry))
+        return found
+
+    def drive_c(self, windows_path):
+        """Where a C: path of the prefix is on this machine."""
+        assert windows_path[:3].upper() == "C:\\"
+        return os.path.join(self.env["WINEPREFIX"], "drive_c", *windows_path[3:].split("\\"))
+
+    def set_dpi(self, dpi):
+        code, _ = self.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels",
+                            "/t", "REG_DWORD", "/d", str(dpi), "/f")
+        check(code == 0, f"the screen is set to {dpi} dpi")
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
@@ -205,10 +249,10 @@ class Session:
 
     def helper(self, *words):
         """Runs window_helper.exe in the prefix: what a user or the shell would do."""
-        result = subprocess.run([self.args.wine, self.args.helper, *words], env=self.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        if result.returncode != 0:
-            raise Failure(f"window_helper {' '.join(words)} failed ({result.returncode})")
+        code, output = self.wine(self.args.helper, *words, timeout=60)
+        if code != 0:
+            raise Failure(f"window_helper {' '.join(words)} failed ({code})")
+        return output
 
     def screenshot(self, name):
         # The pointer comes to rest on the tray icon so its tip shows as well.
@@ -395,6 +439,126 @@ def scenario_reconnect(session):
     close_main_window(session, process, window)
 
 
+def scenario_tray_record(session):
+    """The record the shell receives, read by a debugger at Shell_NotifyIconA;
+    on a screen scaled to 150 %, so the window's sizes are checked there too."""
+    session.set_dpi(144)
+    probe, probe_log = session.start("tray-probe", session.args.probe, session.args.exe)
+    window = session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "after the wait")
+    check(ended(probe, 30) and probe.returncode == 0, "the probe saw the tray icon registered")
+    with open(probe_log, errors="replace") as log:
+        line = next((line for line in log if line.startswith("message=")), "")
+    fields = dict(re.findall(r"(\w+)=(.*?)(?= \w+=|$)", line.strip()))
+    report("record:", fields)
+    check(fields.get("message") == "0", "the icon is added (NIM_ADD)")
+    check(fields.get("cbSize") == str(session.args.record_size),
+          f"cbSize is {session.args.record_size}: the record's first form")
+    check(fields.get("hWnd") == MAIN_CAPTION, "the record names the main window")
+    check((fields.get("uID"), fields.get("uFlags"), fields.get("uCallbackMessage")) == ("0", "7", "512"),
+          "id 0, flags message, icon and tip, callback WM_MOUSEMOVE")
+    check(fields.get("hIcon") == "yes" and fields.get("szTip") == "VANTROK", "the icon and the tip VANTROK")
+    check("Geometry: 303x48" in session.xdotool("getwindowgeometry", window),
+          "at 150 % the client area is 303 by 48 pixels")
+    running = session.windows_processes("VANTROK.exe")
+    check(len(running) == 1, "the program runs on without the probe")
+    session.press(window, "alt+F4")
+    wait_for(lambda: not session.windows_processes("VANTROK.exe"), 20, "closing the window ends it")
+
+
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTROK"
+STARTUP_SHORTCUT = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\VANTROK.lnk"
+FLUSH_MARK = "E2eRegistryFlushed"
+
+
+def uninstall_entry(session):
+    """The Programs and Features entry: value name -> data, or None."""
+    code, output = session.wine("reg", "query", UNINSTALL_KEY)
+    if code != 0:
+        return None
+    values = {}
+    for line in output.splitlines():
+        parts = re.split(r"\s{4}", line.strip())
+        if len(parts) == 3:
+            values[parts[0]] = parts[2]
+    return values
+
+
+def files_named_vantrok(session):
+    found = []
+    for folder, names, files in os.walk(os.path.join(session.env["WINEPREFIX"], "drive_c")):
+        found += [os.path.join(folder, name) for name in names + files if "vantrok" in name.lower()]
+    return found
+
+
+def registry_lines_naming_vantrok(session):
+    """Every key or value of the prefix's registry that names VANTROK, read from
+    the registry files once Wine has written them out."""
+    session.wine("reg", "add", "HKCU\\Software\\" + FLUSH_MARK, "/f")
+    subprocess.run(["wineserver", "-k"], env=session.env, timeout=60)
+    subprocess.run(["wineserver", "-w"], env=session.env, timeout=60)
+    text = ""
+    for name in ("system.reg", "user.reg", "userdef.reg"):
+        with open(os.path.join(session.env["WINEPREFIX"], name), errors="replace") as registry:
+            text += registry.read()
+    check(FLUSH_MARK in text, "the registry files are written out")
+    return [line for line in text.splitlines() if "vantrok" in line.lower()]
+
+
+def run_installer(session, name):
+    code, _ = session.wine(session.args.installer, "/S", timeout=300)
+    check(code == 0, f"{name}: the silent installer ends with exit code 0")
+
+
+def scenario_installer(session):
+    check(not files_named_vantrok(session) and uninstall_entry(session) is None,
+          "the prefix holds nothing of VANTROK before the install")
+    delivery = session.add_delivery(6)
+
+    run_installer(session, "install")
+    entry = uninstall_entry(session) or {}
+    folder = entry.get("InstallLocation", "")
+    check(re.fullmatch(r"C:\\Program Files( \(x86\))?\\VANTROK", folder), f"installed into {folder}")
+    program = folder + "\\VANTROK.exe"
+    check(filecmp.cmp(session.drive_c(program), session.args.exe, shallow=False),
+          "VANTROK.exe is the build's")
+    check(os.path.isfile(session.drive_c(folder + "\\uninstall.exe")), "the uninstaller is there")
+    check(session.helper("shortcut-target", STARTUP_SHORTCUT).strip() == program,
+          "the common Startup folder's shortcut starts the installed program")
+    check(entry.get("DisplayName") == "VANTROK" and entry.get("DisplayVersion") == session.args.version,
+          f"Programs and Features lists VANTROK {session.args.version}")
+    check(entry.get("UninstallString") == f'"{folder}\\uninstall.exe"'
+          and entry.get("QuietUninstallString") == f'"{folder}\\uninstall.exe" /S',
+          "with its uninstaller, also silent")
+    wait_for(lambda: len(session.windows_processes(program)) == 1, 20,
+             "the installer starts the installed program")
+    first = session.windows_processes(program)
+
+    # Still in its start-up minute: it has no window to close.
+    run_installer(session, "upgrade over the running copy")
+    wait_for(lambda: len(session.windows_processes(program)) == 1
+             and session.windows_processes(program) != first, 20,
+             "the running copy is ended and the new one started")
+
+    window = session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY,
+                                     "the installed program's window")
+    expect_import(session, delivery, "the installed program carries a delivery")
+
+    # As a roll-out tool would: the quiet uninstall command that the entry gives.
+    quoted_program, arguments = re.fullmatch(r'"([^"]+)" (.*)', entry["QuietUninstallString"]).groups()
+    code, _ = session.wine(quoted_program, *arguments.split(), timeout=300)
+    check(code == 0, "the silent uninstaller starts")
+    # The uninstaller works from a copy of itself in the temporary folder.
+    wait_for(lambda: not session.windows_processes("_?="), 60, "the uninstaller finishes")
+    check(not session.windows_processes("VANTROK.exe") and not session.windows(MAIN_CAPTION),
+          "the uninstaller ends the running copy")
+    check(uninstall_entry(session) is None, "the Programs and Features entry is gone")
+    leftovers = files_named_vantrok(session)
+    check(not leftovers, f"no file or shortcut of VANTROK is left {leftovers}")
+    check(not os.path.exists(session.drive_c(folder)), "its folder is gone")
+    left_in_registry = registry_lines_naming_vantrok(session)
+    check(not left_in_registry, f"no registry key or value names VANTROK {left_in_registry}")
+
+
 # Each scenario with the locale it runs under: Wine gives en_GB the short
 # date pattern dd/MM/yyyy and en_US M/d/yyyy.
 SCENARIOS = {
@@ -402,6 +566,8 @@ SCENARIOS = {
     "short-date-refused": (scenario_short_date_refused, "en_US.UTF-8"),
     "connect-retry": (scenario_connect_retry, "en_GB.UTF-8"),
     "reconnect": (scenario_reconnect, "en_GB.UTF-8"),
+    "tray-record": (scenario_tray_record, "en_GB.UTF-8"),
+    "installer": (scenario_installer, "en_GB.UTF-8"),
 }
 
 
@@ -415,9 +581,14 @@ def main():
     parser.add_argument("--wine", default="wine")
     parser.add_argument("--driver", choices=["simulator", "freetds"], default="simulator",
                         help="the station's own ODBC driver, or FreeTDS over TDS")
+    parser.add_argument("--probe", help="tray_probe.exe of the program's bitness (tray-record)")
+    parser.add_argument("--record-size", type=int, help="the tray record's expected cbSize (tray-record)")
+    parser.add_argument("--installer", help="the installer of --exe (installer)")
+    parser.add_argument("--version", help="the version the installer registers (installer)")
     args = parser.parse_args()
-    args.exe = os.path.abspath(args.exe)
-    args.helper = os.path.abspath(args.helper)
+    for name in ("exe", "helper", "probe", "installer"):
+        if getattr(args, name):
+            setattr(args, name, os.path.abspath(getattr(args, name)))
 
     run, locale = SCENARIOS[args.scenario]
     session = Session(args, locale)

@@ -16,6 +16,12 @@ Icon::Icon(HINSTANCE instance, int resourceId, int size)
 
 Icon::~Icon() { DestroyIcon(icon_); }
 
+Font::Font(const LOGFONTA& settings) : font_(CreateFontIndirectA(&settings)) {
+    if (!font_) ThrowLastError("making the label's font");
+}
+
+Font::~Font() { DeleteObject(font_); }
+
 WindowClass::WindowClass(const WNDCLASSEXA& settings)
     : instance_(settings.hInstance), name_(settings.lpszClassName) {
     if (!RegisterClassExA(&settings)) ThrowLastError("registering the window class");

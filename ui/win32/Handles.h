@@ -20,6 +20,20 @@ private:
     HICON icon_;
 };
 
+// A font made for one dpi, deleted when it goes.
+class Font {
+public:
+    explicit Font(const LOGFONTA& settings);
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    HFONT get() const noexcept { return font_; }
+
+private:
+    HFONT font_;
+};
+
 // A registered window class, unregistered when it goes.
 class WindowClass {
 public:

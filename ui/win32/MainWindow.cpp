@@ -2,8 +2,10 @@
 
 #include <windowsx.h>
 
+#include <memory>
 #include <utility>
 
+#include "ui/win32/Dpi.h"
 #include "ui/win32/IconResource.h"
 
 namespace vantrok::ui {
@@ -14,7 +16,7 @@ constexpr char Caption[] = "FINAL VANTROK MODE";
 constexpr char LabelText[] = "FINAL VANTROK MODE Torvane";
 constexpr char ClassName[] = "VANTROK.frmmain";
 constexpr DWORD Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// Pixels at 96 dpi; the system scales them for other settings.
+// Pixels at 96 dpi, scaled to the dpi of the window's monitor.
 constexpr int ClientWidth = 202;
 constexpr int ClientHeight = 32;
 constexpr RECT LabelBounds{4, 4, 4 + 195, 4 + 23};
@@ -63,17 +65,39 @@ void MainWindow::create() {
 }
 
 void MainWindow::load() {
-    const HWND label = CreateWindowExA(0, "STATIC", LabelText, WS_CHILD | WS_VISIBLE | SS_LEFT,
-                                       LabelBounds.left, LabelBounds.top,
-                                       LabelBounds.right - LabelBounds.left,
-                                       LabelBounds.bottom - LabelBounds.top, window_, nullptr,
-                                       instance_, nullptr);
-    if (label) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    label_ = CreateWindowExA(0, "STATIC", LabelText, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0,
+                             window_, nullptr, instance_, nullptr);
+    fitToDpi(DpiOf(window_));
     tray_.emplace(window_, smallIcon_->get());
     tray_->add();
     for (const TimerSetting& timer : TimerSettings) {
         SetTimer(window_, static_cast<UINT_PTR>(timer.id), timer.intervalMilliseconds, nullptr);
     }
+}
+
+void MainWindow::fitToDpi(unsigned dpi) {
+    if (label_) {
+        // The stock font is made for the system dpi; the monitor's may differ.
+        LOGFONTA settings{};
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof settings, &settings);
+        settings.lfHeight = MulDiv(settings.lfHeight, static_cast<int>(dpi),
+                                   static_cast<int>(SystemDpi()));
+        auto font = std::make_unique<Font>(settings);
+        SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font->get()), TRUE);
+        labelFont_ = std::move(font);  // the old one only once the label has let go of it
+        SetWindowPos(label_, nullptr, Scaled(LabelBounds.left, dpi), Scaled(LabelBounds.top, dpi),
+                     Scaled(LabelBounds.right - LabelBounds.left, dpi),
+                     Scaled(LabelBounds.bottom - LabelBounds.top, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The frame as it is drawn now, around the client area the dpi asks for.
+    RECT outer, client;
+    GetWindowRect(window_, &outer);
+    GetClientRect(window_, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(window_, nullptr, 0, 0, Scaled(ClientWidth, dpi) + frameWidth,
+                 Scaled(ClientHeight, dpi) + frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -95,6 +119,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
         trayEvents_.onMouseMove(GET_X_LPARAM(lParam));
         return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scaling: where Windows suggests, at that scale.
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        fitToDpi(HIWORD(wParam));
+        return 0;
+    }
     case WM_TIMER:
         ticks_.onTimer(static_cast<unsigned>(wParam));
         return 0;
@@ -105,6 +138,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
         const HWND window = window_;
         window_ = nullptr;
+        label_ = nullptr;
         tray_.reset();
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         return DefWindowProcA(window, message, wParam, lParam);

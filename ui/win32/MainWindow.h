@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "ui/TimerSchedule.h"
@@ -32,12 +33,16 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void create();
     void load();
+    // Sizes the client area, the label and its font for this dpi.
+    void fitToDpi(unsigned dpi);
 
     HINSTANCE instance_;
     std::optional<Icon> largeIcon_;
     std::optional<Icon> smallIcon_;
     std::optional<WindowClass> class_;
     HWND window_ = nullptr;
+    HWND label_ = nullptr;
+    std::unique_ptr<Font> labelFont_;
     std::optional<TrayIcon> tray_;
     TrayEventHandler trayEvents_;
     TimerTicks ticks_;
