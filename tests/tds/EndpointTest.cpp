@@ -115,3 +115,20 @@ TEST_F(Endpoint, ADriversSessionSettingIsAnsweredAndLoggedAsSuch) {
     EXPECT_EQ(station.statements("torvane"),
               (std::vector<std::string>{"{session setting: SET TEXTSIZE 4096}", "SET TEXTSIZE 4096 SELECT 1"}));
 }
+
+TEST_F(Endpoint, APreparedStatementRunsOnceForEachExecution) {
+    OdbcClient client;
+    ASSERT_TRUE(SQL_SUCCEEDED(client.connect(salesText)));
+    OdbcStatement statement(client);
+    // FreeTDS prepares and runs it with sp_prepexec, then runs it by its handle with sp_execute.
+    std::string backup = "EXEC SYNX_TWO_DB_TO_BK1_BK2";
+    ASSERT_EQ(SQLPrepare(statement.get(), reinterpret_cast<SQLCHAR*>(backup.data()), SQL_NTS), SQL_SUCCESS);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLExecute(statement.get()))) << run;
+        ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+        EXPECT_EQ(statement.text(1), "D17_DailySale");
+        while (SQLMoreResults(statement.get()) != SQL_NO_DATA) {
+        }
+    }
+    EXPECT_EQ(station.statements("torvane"), (std::vector<std::string>{backup, backup}));
+}
