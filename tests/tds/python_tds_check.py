@@ -5,7 +5,8 @@ Debian's python3-tds (pytds), which shares no code with FreeTDS.
   python_tds_check.py --station vantrok-station --work DIR
 
 Makes a station, serves it on a free port and checks, with the values they
-return: a wrong login, the live selection, the invoice and fuel-type queries,
+return: a wrong login, the live and offline selections, the invoice and
+fuel-type queries,
 the daily-sale procedure called by RPC with typed parameters, and the backup
 procedure's row set.
 """
@@ -55,6 +56,14 @@ def live_selection(month, year):
             f"month(s_date)='{month}' and year(s_date)='{year}') order by cast(delivery_id as int) asc")
 
 
+def offline_selection(day, month, year):
+    return ("select Hose_Delivery.*,Hoses.Pump_ID,Hoses.Hose_Number  S_Hose_ID from Hose_Delivery  left outer join "
+            f"Hoses on Hose_Delivery.Hose_ID=Hoses.Hose_ID where delivery_type in ('14') and day(Completed_TS)='{day}' "
+            f"and month(Completed_TS)='{month}' and year(Completed_TS)='{year}' AND Delivery_ID NOT IN (select "
+            "distinct isnull(Delivery_ID,0) from torvane.dbo.d17_dailysale where "
+            f"day(S_Date)='{day}' and month(s_date)='{month}' and year(s_date)='{year}')")
+
+
 def invoice_query(date):
     return ("select 'INV/'+'C9/',ISNULL(MAX(CAST(REVERSE(LEFT(REVERSE(VocNo), CHARINDEX('/',REVERSE(VocNo))-1)) AS "
             "INT)),0)+1 from D17_DailySale where CAST(RTRIM(LTRIM(CAST(DAY(S_Date) AS CHAR(2))))+'-'+CAST(DATENAME("
@@ -78,8 +87,12 @@ def check_login(port):
         raise Failure("a wrong password logged in")
 
 
-def check_selections(port, delivery_id):
+def check_selections(port, delivery_id, offline_id):
     with connect(port, "enablerdb") as conn, conn.cursor() as cursor:
+        today = datetime.date.today()
+        cursor.execute(offline_selection(today.day, today.month, today.year))
+        rows = cursor.fetchall()
+        check([row[0] for row in rows] == [offline_id], f"the offline selection finds today's delivery: {rows}")
         cursor.execute(live_selection(11, 2016))
         columns = [c[0] for c in cursor.description]
         rows = cursor.fetchall()
@@ -136,13 +149,16 @@ def main():
     delivery_id = int(station(args, "delivery", "--type", "6", "--pump", "1", "--hose", "1",
                               "--volume", DELIVERY["volume"], "--price", DELIVERY["price"],
                               "--value", DELIVERY["value"], "--completed", DELIVERY["completed"]).strip())
+    # An offline delivery completed now, not cleared.
+    offline_id = int(station(args, "delivery", "--type", "14", "--pump", "2", "--hose", "1", "--volume", "10.000",
+                             "--price", "1.459", "--value", "14.59", "--uncleared").strip())
     server = subprocess.Popen([args.station, "serve", args.dir, "--port", "0"], stdout=subprocess.PIPE, text=True)
     try:
         line = server.stdout.readline()
         check(line.startswith("listening on 127.0.0.1:"), f"the endpoint listens: {line!r}")
         port = int(line.strip().rsplit(":", 1)[1])
         check_login(port)
-        check_selections(port, delivery_id)
+        check_selections(port, delivery_id, offline_id)
         check_procedures(args, port, delivery_id)
     except (Failure, pytds.Error) as failure:
         print("FAILED:", failure, file=sys.stderr)
