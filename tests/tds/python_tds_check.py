@@ -6,9 +6,8 @@ Debian's python3-tds (pytds), which shares no code with FreeTDS.
 
 Makes a station, serves it on a free port and checks, with the values they
 return: a wrong login, the live and offline selections, the invoice and
-fuel-type queries,
-the daily-sale procedure called by RPC with typed parameters, and the backup
-procedure's row set.
+fuel-type queries, the daily-sale procedure called by RPC with typed
+parameters, and the backup procedure's row set.
 """
 import argparse
 import csv
