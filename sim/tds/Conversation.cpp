@@ -107,6 +107,10 @@ void Conversation::run() {
         channel_.reset();
     } catch (const ProtocolError&) {
         // The client is gone or its packets cannot be read: nothing to answer.
+    } catch (const std::exception&) {
+        // A fault of the server's own, as SQL Server's of severity 20 and
+        // above: this connection ends, the others go on.
+        channel_.reset();
     }
 }
 
