@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/Settings.h"
+#include "import/GallonFactor.h"
 
 namespace vantrok::app {
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/ConnectRetry.h"
-#include "app/Settings.h"
+#include "import/GallonFactor.h"
 #include "app/ShortDateCheck.h"
 #include "app/WakeUpWait.h"
 

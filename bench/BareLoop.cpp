@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "app/Settings.h"
 #include "db/CaseInsensitive.h"
 #include "db/Decimal.h"
+#include "import/GallonFactor.h"
 #include "import/InvoiceNumber.h"
 #include "import/NumberText.h"
 #include "import/SelectionTexts.h"

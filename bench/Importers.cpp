@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "app/Settings.h"
 #include "backup/BackupTick.h"
 #include "db/ConnectionTexts.h"
 #include "import/DailySaleWrite.h"
+#include "import/GallonFactor.h"
 #include "import/ImportCycle.h"
 #include "import/SelectionTexts.h"
 #include "sim/driver/EngineTime.h"
@@ -32,8 +32,8 @@ double engineSecondsOf(const db::Connection& connection) {
 class FloorImporter final : public Importer {
 public:
     FloorImporter() {
-        sales_.open(db::salesConnectionText(DbPassword));
-        controller_.open(db::controllerConnectionText(DbPassword));
+        sales_.open(db::salesConnectionText(db::DbPassword));
+        controller_.open(db::controllerConnectionText(db::DbPassword));
         loop_.emplace(sales_.handle(), controller_.handle());
     }
 

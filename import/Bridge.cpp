@@ -1,6 +1,5 @@
 #include "import/Bridge.h"
 
-#include "app/Settings.h"
 #include "db/ConnectionTexts.h"
 
 namespace vantrok {
@@ -12,9 +11,9 @@ void Bridge::openConnections() {
 
 void Bridge::open(Link link) {
     if (link == Link::Sales) {
-        salesConnection.open(db::salesConnectionText(DbPassword));
+        salesConnection.open(db::salesConnectionText(db::DbPassword));
     } else {
-        controllerConnection.open(db::controllerConnectionText(DbPassword));
+        controllerConnection.open(db::controllerConnectionText(db::DbPassword));
     }
     broken(link) = false;
 }

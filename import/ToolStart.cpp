@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Settings.h"
+#include "import/GallonFactor.h"
 #include "db/DatabaseError.h"
 
 namespace vantrok {

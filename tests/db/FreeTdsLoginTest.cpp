@@ -15,7 +15,6 @@
 #include <future>
 #include <string>
 
-#include "app/Settings.h"
 #include "db/Connection.h"
 #include "db/ConnectionTexts.h"
 
@@ -91,16 +90,16 @@ void openAsWritten(const std::string& text) {
 }
 
 TEST(FreeTdsLogin, VantroksLoginCarriesThePasswordToTheServer) {
-    const std::string text = vantrok::db::salesConnectionText(vantrok::DbPassword);
+    const std::string text = vantrok::db::salesConnectionText(vantrok::db::DbPassword);
     const std::string login = loginSentFor(openWithTheDataAccessLayer, text);
     ASSERT_FALSE(login.empty()) << "nothing reached the listener: is (LOCAL) mapped to 127.0.0.1?";
     EXPECT_NE(login.find("sa"), std::string::npos);
-    EXPECT_NE(login.find(vantrok::DbPassword), std::string::npos);
+    EXPECT_NE(login.find(vantrok::db::DbPassword), std::string::npos);
 
     // The same text given to the driver unchanged logs in without one.
     const std::string untranslated = loginSentFor(openAsWritten, text);
     ASSERT_FALSE(untranslated.empty());
-    EXPECT_EQ(untranslated.find(vantrok::DbPassword), std::string::npos);
+    EXPECT_EQ(untranslated.find(vantrok::db::DbPassword), std::string::npos);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "ErrorState.h"
 #include "HandleCount.h"
-#include "app/Settings.h"
 #include "db/Connection.h"
 #include "db/ConnectionTexts.h"
 #include "db/StoredProcedure.h"
@@ -14,7 +13,7 @@
 #include "tests/support/StationTest.h"
 
 using namespace vantrok::db;
-using vantrok::DbPassword;
+using vantrok::db::DbPassword;
 using vantrok::test::liveHandles;
 using vantrok::test::stateOf;
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Settings.h"
+#include "import/GallonFactor.h"
 #include "fakes/CollectingTrace.h"
 #include "fakes/FixedClock.h"
 #include "import/Bridge.h"

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/Settings.h"
 #include "backup/BackupTick.h"
 #include "import/Bridge.h"
+#include "import/GallonFactor.h"
 #include "import/ImportCycle.h"
 #include "tests/soak/SimulatedTime.h"
 
