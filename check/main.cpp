@@ -102,12 +102,14 @@ int carry(Bridge& bridge, const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto arguments = parseArguments(argc, argv);
+    SystemClock clock;
+    std::string problem;
+    const auto arguments = parseArguments(argc, argv, dayOf(clock.now()), problem);
     if (!arguments) {
+        if (!problem.empty()) std::fprintf(stderr, "vantrok-check: %s\n", problem.c_str());
         std::fputs(usage, stderr);
         return 2;
     }
-    SystemClock clock;
     StderrTrace trace;
     Bridge bridge(clock, trace);
     if (!startBridge(bridge, "vantrok-check")) return 2;

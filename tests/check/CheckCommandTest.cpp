@@ -106,6 +106,10 @@ TEST_F(CheckCommand, ExitsTwoOnWrongArgumentsOrWhenTheDatabasesCannotBeReached) 
         EXPECT_EQ(wrong.exitCode, 2) << arguments;
         EXPECT_EQ(wrong.err.rfind("usage: vantrok-check report", 0), 0u) << arguments;
     }
+    // A day SQL Server cannot hold is told before anything is read: no database error.
+    const CommandRun early = run("report --from 1752-12-31 --to 2016-11-30");
+    EXPECT_EQ(early.exitCode, 2);
+    EXPECT_EQ(early.err.rfind("vantrok-check: the days must lie from 1753-01-01 to 9999-12-30", 0), 0u) << early.err;
     station.setFault("refuse-connections", "on");
     const CommandRun refused = run("report " + range);
     EXPECT_EQ(refused.exitCode, 2);
