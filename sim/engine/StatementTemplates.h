@@ -19,6 +19,8 @@ enum class StatementKind {
     ReadingsBefore,
     DailySales,
     HoseFuelTypes,
+    SalesLockCount,
+    SaleRenumbering,
 };
 
 struct MatchedStatement {
