@@ -9,11 +9,12 @@ namespace {
 
 // Ten years back at the most: beyond that a range is a typing error.
 constexpr int mostDays = 3660;
+constexpr int longestSettle = 600;
 
-std::optional<int> dayCount(std::string_view text) {
+std::optional<int> number(std::string_view text, int least, int most) {
     int count = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), count);
-    if (result.ec != std::errc{} || result.ptr != text.data() + text.size() || count < 1 || count > mostDays)
+    if (result.ec != std::errc{} || result.ptr != text.data() + text.size() || count < least || count > most)
         return std::nullopt;
     return count;
 }
@@ -33,6 +34,7 @@ std::optional<Arguments> parseArguments(int argc, const char* const* argv, const
     std::optional<CalendarDay> from, to;
     std::optional<int> last;
     bool formatGiven = false;
+    bool settleGiven = false;
     for (int i = 2; i < argc; ++i) {
         const std::string_view option = argv[i];
         if ((option == "--from" || option == "--to") && i + 1 < argc) {
@@ -41,11 +43,19 @@ std::optional<Arguments> parseArguments(int argc, const char* const* argv, const
             day = parseIsoDay(argv[++i]);
             if (!day) return std::nullopt;
         } else if (option == "--last" && i + 1 < argc && !last) {
-            last = dayCount(argv[++i]);
+            last = number(argv[++i], 1, mostDays);
             if (!last) {
                 problem = "--last takes a number of days from 1 to " + std::to_string(mostDays);
                 return std::nullopt;
             }
+        } else if (!report && option == "--settle" && i + 1 < argc && !settleGiven) {
+            const std::optional<int> seconds = number(argv[++i], 0, longestSettle);
+            if (!seconds) {
+                problem = "--settle takes a number of seconds from 0 to " + std::to_string(longestSettle);
+                return std::nullopt;
+            }
+            arguments.settleSeconds = *seconds;
+            settleGiven = true;
         } else if (report && (option == "--csv" || option == "--json") && !formatGiven) {
             arguments.format = option == "--csv" ? Format::Csv : Format::Json;
             formatGiven = true;

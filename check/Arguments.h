@@ -16,6 +16,10 @@ struct Arguments {
     Format format = Format::Text;  // report only
     bool yes = false;              // carry only: ask nothing
     bool dryRun = false;           // carry only: list, write nothing
+    // carry only: seconds from its writes to the check of their invoice
+    // numbers. VANTROK writes a sale at most two command time-outs (30 s
+    // each) after it took its number; by then any such write has landed.
+    int settleSeconds = 65;
 };
 
 // The days SQL Server's datetime holds; a range's day after its last must be
@@ -33,6 +37,7 @@ std::optional<Arguments> parseArguments(int argc, const char* const* argv, const
 
 inline constexpr const char* usage =
     "usage: vantrok-check report (--from YYYY-MM-DD --to YYYY-MM-DD | --last DAYS) [--csv | --json]\n"
-    "       vantrok-check carry (--from YYYY-MM-DD --to YYYY-MM-DD | --last DAYS) [--yes | --dry-run]\n";
+    "       vantrok-check carry (--from YYYY-MM-DD --to YYYY-MM-DD | --last DAYS) [--yes | --dry-run]\n"
+    "                           [--settle SECONDS]\n";
 
 }  // namespace vantrok::check

@@ -107,13 +107,8 @@ StationReadings readStation(Bridge& bridge, const DayRange& range, Progress& pro
     });
     stepDone();
     for (const auto& [first, end] : spans) {
-        eachRow(bridge, Link::Sales, dailySalesText(first, end), [&](const db::ResultSet& row) {
-            const db::Value& voucher = row.field("VocNo");
-            readings.sales.push_back({optionalInteger(row.field("Delivery_ID"), "Delivery_ID"),
-                                      valueDateTime(row.field("S_Date"), "S_Date"),
-                                      db::isNull(voucher) ? std::nullopt
-                                                          : std::optional<std::string>(valueText(voucher, "VocNo"))});
-        });
+        const std::vector<SaleRecord> sales = readDailySales(bridge, first, end);
+        readings.sales.insert(readings.sales.end(), sales.begin(), sales.end());
         stepDone();
     }
     eachRow(bridge, Link::Sales, hoseFuelTypesText(), [&](const db::ResultSet& row) {
@@ -127,6 +122,17 @@ StationReadings readStation(Bridge& bridge, const DayRange& range, Progress& pro
     });
     stepDone();
     return readings;
+}
+
+std::vector<SaleRecord> readDailySales(Bridge& bridge, const CalendarDay& first, const CalendarDay& end) {
+    std::vector<SaleRecord> sales;
+    eachRow(bridge, Link::Sales, dailySalesText(first, end), [&](const db::ResultSet& row) {
+        const db::Value& voucher = row.field("VocNo");
+        sales.push_back({optionalInteger(row.field("Delivery_ID"), "Delivery_ID"),
+                         valueDateTime(row.field("S_Date"), "S_Date"),
+                         db::isNull(voucher) ? std::nullopt : std::optional<std::string>(valueText(voucher, "VocNo"))});
+    });
+    return sales;
 }
 
 }  // namespace vantrok::check
