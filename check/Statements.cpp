@@ -30,4 +30,6 @@ std::string dailySalesText(const CalendarDay& first, const CalendarDay& end) {
 
 std::string hoseFuelTypesText() { return "select pump_no,hose_number,fueltypecode from D10_Hose"; }
 
+std::string lastSaleText() { return "select max(S_Date) as Last_S_Date from D17_DailySale"; }
+
 }  // namespace vantrok::check

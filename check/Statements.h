@@ -22,5 +22,7 @@ std::string readingsBeforeText(const CalendarDay& day);
 std::string dailySalesText(const CalendarDay& first, const CalendarDay& end);
 // On the SalesConnection: the fuel-type code of every hose of the hose master.
 std::string hoseFuelTypesText();
+// On the SalesConnection: the latest S_Date of all daily sales, NULL without any.
+std::string lastSaleText();
 
 }  // namespace vantrok::check

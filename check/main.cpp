@@ -3,12 +3,14 @@
 // that no import will select any more through VANTROK's own daily-sale write.
 // It connects as VANTROK does. Exits 0 when everything is accounted for (or,
 // carrying, everything listed was written), 1 when something is not, 2 on
-// bad arguments or when the databases cannot be reached.
+// bad arguments or when the databases cannot be reached. `status` is a probe
+// for monitoring systems, with the monitoring plugins' exit codes.
 
 #include <cstdio>
 #include <exception>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "check/Arguments.h"
@@ -17,6 +19,8 @@
 #include "check/Reconciliation.h"
 #include "check/ReportFormats.h"
 #include "check/StationReadings.h"
+#include "check/StatusCommand.h"
+#include "check/VantrokRunning.h"
 #include "import/Bridge.h"
 #include "import/StderrTrace.h"
 #include "import/SystemClock.h"
@@ -102,6 +106,10 @@ int carry(Bridge& bridge, const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string_view(argv[1]) == "status") {
+        SystemClock clock;
+        return runStatus(argc, argv, clock, vantrokRunning());
+    }
     const auto arguments = parseArguments(argc, argv);
     if (!arguments) {
         std::fputs(usage, stderr);

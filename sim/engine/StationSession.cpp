@@ -108,7 +108,8 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         case StatementKind::FuelType: return Outcome::rows(fuelTypes_.run(*match.statement));
         case StatementKind::ReadingsBefore:
         case StatementKind::DailySales:
-        case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(*match.statement));
+        case StatementKind::HoseFuelTypes:
+        case StatementKind::LastSale: return Outcome::rows(reconciliationReads_.run(*match.statement));
         }
         throw errors::syntax(match.near);
     } catch (const sqlite::Error& e) {
