@@ -23,6 +23,8 @@ std::string readingsBeforeText(const CalendarDay& day);
 std::string dailySalesText(const CalendarDay& first, const CalendarDay& end);
 // On the SalesConnection: the fuel-type code of every hose of the hose master.
 std::string hoseFuelTypesText();
+// On the SalesConnection: the latest S_Date of all daily sales, NULL without any.
+std::string lastSaleText();
 
 // On the SalesConnection, in a transaction: the span's daily sales counted
 // under an exclusive lock on the table, held to the transaction's end, so

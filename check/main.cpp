@@ -3,13 +3,15 @@
 // that no import will select any more through VANTROK's own daily-sale write.
 // It connects as VANTROK does. Exits 0 when everything is accounted for (or,
 // carrying, everything listed was written), 1 when something is not, 2 on
-// bad arguments or when the databases cannot be reached.
+// bad arguments or when the databases cannot be reached. `status` is a probe
+// for monitoring systems, with the monitoring plugins' exit codes.
 
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -19,6 +21,8 @@
 #include "check/Reconciliation.h"
 #include "check/ReportFormats.h"
 #include "check/StationReadings.h"
+#include "check/StatusCommand.h"
+#include "check/VantrokRunning.h"
 #include "import/Bridge.h"
 #include "import/StderrTrace.h"
 #include "import/SystemClock.h"
@@ -138,6 +142,7 @@ int carry(Bridge& bridge, const Arguments& arguments) {
 
 int main(int argc, char** argv) {
     SystemClock clock;
+    if (argc >= 2 && std::string_view(argv[1]) == "status") return runStatus(argc, argv, clock, vantrokRunning());
     std::string problem;
     const auto arguments = parseArguments(argc, argv, dayOf(clock.now()), problem);
     if (!arguments) {

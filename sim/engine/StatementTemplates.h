@@ -19,6 +19,7 @@ enum class StatementKind {
     ReadingsBefore,
     DailySales,
     HoseFuelTypes,
+    LastSale,
     SalesLockCount,
     SaleRenumbering,
 };

@@ -126,7 +126,8 @@ Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::s
     const SharedForStatement hold(salesLock_, timeout, cancelWait_);
     switch (statement.kind) {
     case StatementKind::InvoiceNumber: return Outcome::rows(invoiceNumbers_.run(statement));
-    case StatementKind::DailySales: return Outcome::rows(reconciliationReads_.run(statement));
+    case StatementKind::DailySales:
+    case StatementKind::LastSale: return Outcome::rows(reconciliationReads_.run(statement));
     case StatementKind::SaleRenumbering: return carryStatements_.renumber(statement);
     default: return Outcome::rows(selections_.run(statement));
     }
