@@ -250,8 +250,10 @@ FunctionEnd
 ; Never from the installer itself: run by a deployment tool it is SYSTEM in
 ; session 0, where nobody sees VANTROK's messages and its copy keeps the
 ; logon's copy from running; run through UAC it is elevated. The helper starts
-; it as the logged-on user, or leaves it to the Startup shortcut.
-Function StartAsLoggedOnUser
+; it as the logged-on user, or leaves it to the Startup shortcut. A failed
+; uninstall starts again the copy it ended, as a failed upgrade does.
+!macro START_AS_LOGGED_ON_USER prefix
+Function ${prefix}StartAsLoggedOnUser
   InitPluginsDir
   File "/oname=$PLUGINSDIR\vantrok-launch.exe" "${LAUNCH}"
   ExecWait '"$PLUGINSDIR\vantrok-launch.exe" "$INSTDIR\VANTROK.exe"' $0
@@ -262,6 +264,9 @@ Function StartAsLoggedOnUser
   StrCmp $0 2 0 +2
     DetailPrint "VANTROK could not be started now: it starts at the next logon."
 FunctionEnd
+!macroend
+!insertmacro START_AS_LOGGED_ON_USER ""
+!insertmacro START_AS_LOGGED_ON_USER "un."
 
 ; --- Uninstalling -------------------------------------------------------------
 Section "Uninstall"
@@ -277,6 +282,8 @@ Section "Uninstall"
   rollback:
     !insertmacro PUT_BACK 1 VANTROK.exe
     !insertmacro PUT_BACK 2 vantrok-check.exe
+    StrCmp $CopiesEnded 1 0 +2
+      Call un.StartAsLoggedOnUser
     !insertmacro FAIL ${EXIT_FILE_IN_USE} \
       "A file of VANTROK in $INSTDIR is in use by another program. Nothing was removed; close it and uninstall again."
   aside:

@@ -41,6 +41,8 @@ Plan PlanLaunch(LaunchPlatform& platform) {
         case Account::User:
             if (platform.ownSession() != ServicesSession) return {Way::Directly};
             return {};
+        case Account::Unknown:
+            return {};
     }
     return {};
 }

@@ -11,6 +11,7 @@ enum class Account {
     System,                 // LocalSystem: a deployment tool's service, in session 0 as a rule
     ElevatedAdministrator,  // an administrator's full token, e.g. after UAC
     User,                   // anyone else: already who VANTROK should run as
+    Unknown,                // its token could not be read: it might be SYSTEM
 };
 
 struct Session {

@@ -5,6 +5,7 @@
 #include <userenv.h>
 #include <wtsapi32.h>
 
+#include <optional>
 #include <vector>
 
 #include "installer/win32/Handles.h"
@@ -55,19 +56,19 @@ UniqueHandle OwnToken() {
     return UniqueHandle{token};
 }
 
-bool IsLocalSystem(HANDLE token) {
+std::optional<bool> IsLocalSystem(HANDLE token) {
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return false;
-    return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, WinLocalSystemSid);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return std::nullopt;
+    return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, WinLocalSystemSid) != FALSE;
 }
 
-bool IsElevated(HANDLE token) {
+std::optional<bool> IsElevated(HANDLE token) {
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-           elevation.TokenIsElevated != 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return std::nullopt;
+    return elevation.TokenIsElevated != 0;
 }
 
 DWORD OwnSessionId() {
@@ -112,10 +113,12 @@ Win32LaunchPlatform::Win32LaunchPlatform(std::wstring program)
 
 Account Win32LaunchPlatform::account() {
     UniqueHandle token = OwnToken();
-    // Unknown is taken as the user: the most that can then happen is a start as ourselves.
-    if (!token) return Account::User;
-    if (IsLocalSystem(token.get())) return Account::System;
-    return IsElevated(token.get()) ? Account::ElevatedAdministrator : Account::User;
+    if (!token) return Account::Unknown;
+    std::optional<bool> system = IsLocalSystem(token.get());
+    std::optional<bool> elevated = IsElevated(token.get());
+    if (!system || !elevated) return Account::Unknown;
+    if (*system) return Account::System;
+    return *elevated ? Account::ElevatedAdministrator : Account::User;
 }
 
 std::uint32_t Win32LaunchPlatform::ownSession() { return OwnSessionId(); }

@@ -8,7 +8,7 @@ several runs can go side by side:
 
 Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
 tray-record (with --probe and --record-size), installer (with --installer,
---version and --nsi).
+--version, --nsi and --launch).
 What the program shows is read from Wine's own traces: the texts it gives its
 windows (trace+win) and the command lines it starts (trace+process).
 """
@@ -95,7 +95,8 @@ class Session:
             "DISPLAY": self.display.name,
             "WINEPREFIX": os.path.join(self.work, "prefix"),
             "WINEDEBUG": "-all,trace+win,trace+process,trace+systray",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # No menu entries on this machine for the Start menu's shortcuts.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             "ODBCSYSINI": self.station_dir,
             # Wine's own services write the locale of their environment into
             # the prefix's registry when they start, so every process in the
@@ -538,7 +539,7 @@ def make_newer_release(session):
     subprocess.run(["makensis", "-V2", "-WX", "-NOCD", f"-DVERSION={version}", "-DCOPYRIGHT=e2e",
                     "-DTARGET=amd64-unicode", f"-DPROGRAM={programs['VANTROK.exe']}",
                     f"-DCHECK={programs['vantrok-check.exe']}",
-                    f"-DLAUNCH={os.path.join(built, 'vantrok-launch.exe')}", f"-DOUTFILE={installer}",
+                    f"-DLAUNCH={session.args.launch}", f"-DOUTFILE={installer}",
                     session.args.nsi], check=True, stdout=subprocess.DEVNULL)
     return Release(version, installer, programs["VANTROK.exe"], programs["vantrok-check.exe"])
 
@@ -582,6 +583,19 @@ def expect_started_for_user(session, before, what):
     return session.windows_processes("VANTROK.exe")
 
 
+def read_text(path):
+    with open(path, errors="replace") as text:
+        return text.read()
+
+
+def hold_file(session, windows_path, seconds):
+    """A scanner's hold on a file for some seconds: others may read it, not
+    write, rename or delete it."""
+    holder, log = session.start("hold", session.args.helper, "hold", windows_path, str(seconds))
+    wait_for(lambda: "held" in read_text(log), 30, f"a scanner holds {windows_path}")
+    return holder
+
+
 def quiet_uninstall(session, command):
     """Runs the entry's QuietUninstallString as a deployment tool does: the
     text is a whole command line, so _?= keeps its spaces unquoted."""
@@ -619,8 +633,7 @@ def scenario_installer(session):
     expect_installed(session, folder, current, "reinstall")
     running = expect_started_for_user(session, running, "reinstall")
 
-    holder, holder_log = session.start("hold", session.args.helper, "hold", program, "40")
-    wait_for(lambda: "held" in open(holder_log, errors="replace").read(), 30, "a scanner holds VANTROK.exe")
+    holder = hold_file(session, program, 40)
     check(run_installer(session, newer) == EXIT_FILE_IN_USE, "upgrade while held: exit code 'a file is in use'")
     expect_installed(session, folder, current, "the failed upgrade")
     running = expect_started_for_user(session, running, "the failed upgrade restarts the copy it ended")
@@ -637,12 +650,19 @@ def scenario_installer(session):
 
     check(run_installer(session, current, "/ALLOWDOWNGRADE") == 0, "downgrade asked for: exit code 0")
     expect_installed(session, folder, current, "the downgrade asked for")
-    expect_started_for_user(session, running, "the downgrade asked for")
+    running = expect_started_for_user(session, running, "the downgrade asked for")
 
     window = session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the installed program's window")
     expect_import(session, delivery, "the installed program carries a delivery")
 
     command = (uninstall_entry(session) or {}).get("QuietUninstallString", "")
+    holder = hold_file(session, folder + "\\vantrok-check.exe", 15)
+    check(quiet_uninstall(session, command) == EXIT_FILE_IN_USE, "uninstall while held: exit code 'a file is in use'")
+    expect_installed(session, folder, current, "the failed uninstall")
+    check(uninstall_entry(session) is not None, "the failed uninstall keeps its entry")
+    expect_started_for_user(session, running, "the failed uninstall restarts the copy it ended")
+    check(ended(holder, 60), "the scanner lets go")
+
     check(quiet_uninstall(session, command) == 0, "the quiet uninstall command: exit code 0")
     check(not session.windows_processes("VANTROK.exe") and not session.windows(MAIN_CAPTION),
           "when it returns: VANTROK is ended")
@@ -682,8 +702,9 @@ def main():
     parser.add_argument("--installer", help="the installer of --exe (installer)")
     parser.add_argument("--version", help="the version the installer registers (installer)")
     parser.add_argument("--nsi", help="the installer's script, to make another version's (installer)")
+    parser.add_argument("--launch", help="the installer's vantrok-launch.exe, for the same (installer)")
     args = parser.parse_args()
-    for name in ("exe", "helper", "probe", "installer", "nsi"):
+    for name in ("exe", "helper", "probe", "installer", "nsi", "launch"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
 

@@ -145,5 +145,12 @@ TEST(LaunchAsUser, StartsDirectlyButNotInTheServicesSession) {
     EXPECT_TRUE(service.starts.empty());
 }
 
+TEST(LaunchAsUnknown, StartsNothingLestItBeSystem) {
+    FakeLaunchPlatform platform;
+    platform.who = Account::Unknown;
+    EXPECT_EQ(Launch(platform), LaunchOutcome::NobodyLoggedOn);
+    EXPECT_TRUE(platform.starts.empty());
+}
+
 }  // namespace
 }  // namespace vantrok::installer
