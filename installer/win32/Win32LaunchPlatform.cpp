@@ -5,7 +5,9 @@
 #include <userenv.h>
 #include <wtsapi32.h>
 
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "installer/win32/Handles.h"
@@ -13,24 +15,12 @@
 namespace vantrok::installer {
 namespace {
 
-struct EnvironmentBlock {
-    void* block = nullptr;
-    EnvironmentBlock() = default;
-    EnvironmentBlock(const EnvironmentBlock&) = delete;
-    EnvironmentBlock& operator=(const EnvironmentBlock&) = delete;
-    ~EnvironmentBlock() {
-        if (block) DestroyEnvironmentBlock(block);
-    }
+struct EnvironmentFree {
+    void operator()(void* block) const noexcept { DestroyEnvironmentBlock(block); }
 };
 
-struct WtsMemory {
-    void* memory = nullptr;
-    WtsMemory() = default;
-    WtsMemory(const WtsMemory&) = delete;
-    WtsMemory& operator=(const WtsMemory&) = delete;
-    ~WtsMemory() {
-        if (memory) WTSFreeMemory(memory);
-    }
+struct WtsFree {
+    void operator()(void* memory) const noexcept { WTSFreeMemory(memory); }
 };
 
 struct AttributeList {
@@ -130,19 +120,17 @@ std::optional<std::uint32_t> Win32LaunchPlatform::consoleSession() {
 }
 
 std::vector<Session> Win32LaunchPlatform::sessions() {
-    WtsMemory list;
-    DWORD count = 0;
     PWTS_SESSION_INFOW info = nullptr;
+    DWORD count = 0;
     if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return {};
-    list.memory = info;
+    std::unique_ptr<WTS_SESSION_INFOW, WtsFree> list{info};
     std::vector<Session> found;
     for (DWORD i = 0; i < count; ++i) {
-        WtsMemory name;
         LPWSTR user = nullptr;
         DWORD bytes = 0;
         bool named = WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, info[i].SessionId, WTSUserName,
-                                                 &user, &bytes);
-        name.memory = user;
+                                                 &user, &bytes) != FALSE;
+        std::unique_ptr<WCHAR, WtsFree> name{user};
         found.push_back({info[i].SessionId, info[i].State == WTSActive, named && user && user[0] != L'\0'});
     }
     return found;
@@ -154,15 +142,16 @@ bool Win32LaunchPlatform::startAsSessionUser(std::uint32_t session) {
     HANDLE userToken = nullptr;
     if (!WTSQueryUserToken(session, &userToken)) return false;
     UniqueHandle token{userToken};
-    EnvironmentBlock environment;
-    if (!CreateEnvironmentBlock(&environment.block, token.get(), FALSE)) return false;
+    void* block = nullptr;
+    if (!CreateEnvironmentBlock(&block, token.get(), FALSE)) return false;
+    std::unique_ptr<void, EnvironmentFree> environment{block};
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.lpDesktop = const_cast<LPWSTR>(L"winsta0\\default");
     std::wstring commandLine = QuotedProgram();
     ProcessHandles process;
     return CreateProcessAsUserW(token.get(), program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                CREATE_UNICODE_ENVIRONMENT, environment.block, folder_.c_str(), &startup,
+                                CREATE_UNICODE_ENVIRONMENT, environment.get(), folder_.c_str(), &startup,
                                 &process.info) != FALSE;
 }
 
