@@ -624,6 +624,9 @@ def scenario_installer(session):
     check(session.helper("shortcut-target", CHECK_SHORTCUT).split("\n")[:2]
           == ["C:\\windows\\system32\\cmd.exe", f'/k "{folder}\\vantrok-check.exe" report --last 31'],
           "the Start menu's check opens a console with the last 31 days' report")
+    code, output = session.wine("C:\\windows\\system32\\cmd.exe", "/c", f"{folder}\\vantrok-check.exe",
+                                "report", "--last", "31")
+    check(code in (0, 1) and "Deliveries completed" in output, "and that report runs against the station")
     check(entry.get("DisplayName") == "VANTROK", "Programs and Features lists VANTROK")
     check(entry.get("QuietUninstallString") == f'"{folder}\\uninstall.exe" /S _?={folder}',
           "its quiet uninstall runs in place, to its end")
