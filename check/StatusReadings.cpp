@@ -42,8 +42,7 @@ StatusReadings readStatus(Bridge& bridge) {
     eachRow(bridge, Link::Controller, offlineSelectionText(station.asOf), [&](const db::ResultSet& row) {
         addSelected(readings, known, station.offlineSelects, deliveryRecord(row));
     });
-    eachRow(bridge, Link::Sales, dailySalesText(readings.days.first, nextDay(today)),
-            [&](const db::ResultSet& row) { station.sales.push_back(saleRecord(row)); });
+    station.sales = readDailySales(bridge, readings.days.first, nextDay(today));
     eachRow(bridge, Link::Sales, hoseFuelTypesText(),
             [&](const db::ResultSet& row) { addFuelType(row, station.fuelTypes); });
     eachRow(bridge, Link::Sales, lastSaleText(), [&](const db::ResultSet& row) {
