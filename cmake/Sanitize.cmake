@@ -12,13 +12,15 @@ if(VANTROK_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 
   # ctest reads this file before it runs any test and the tests inherit its
-  # environment; options the caller already set come last and win.
+  # environment; options the caller already set come last and win. Leaks are
+  # reported too: unixODBC, Debian's SQLite driver and FreeTDS leave none in
+  # the tests' processes, so nothing is suppressed.
+  # 86: apart from the statuses the tools give (0, 1, 2), which tests check.
   set(sanitizer_status 86)
-  set(suppressions ${PROJECT_SOURCE_DIR}/tests/lsan.supp)
   file(WRITE ${CMAKE_BINARY_DIR}/SanitizerEnvironment.cmake
 "set(ENV{ASAN_OPTIONS} \"halt_on_error=1:exitcode=${sanitizer_status}:detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1:\$ENV{ASAN_OPTIONS}\")
 set(ENV{UBSAN_OPTIONS} \"halt_on_error=1:exitcode=${sanitizer_status}:print_stacktrace=1:\$ENV{UBSAN_OPTIONS}\")
-set(ENV{LSAN_OPTIONS} \"exitcode=${sanitizer_status}:suppressions=${suppressions}:print_suppressions=0:\$ENV{LSAN_OPTIONS}\")
+set(ENV{LSAN_OPTIONS} \"exitcode=${sanitizer_status}:\$ENV{LSAN_OPTIONS}\")
 ")
   set_property(DIRECTORY APPEND PROPERTY
     TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/SanitizerEnvironment.cmake)
