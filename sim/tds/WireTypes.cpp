@@ -27,6 +27,13 @@ constexpr std::uint32_t ticksPerSecond = 300;
 
 __extension__ typedef __int128 Int128;
 
+// A type token as an error message names it: 0x26.
+std::string typeToken(std::uint8_t type) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", type);
+    return hex;
+}
+
 // Days from 0001-01-01 in the proleptic Gregorian calendar (H. Hinnant's
 // days_from_civil, shifted).
 std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -318,6 +325,11 @@ WireValue readTypedValue(ByteReader& in) {
                                  : type == DateTimN         ? SqlType::DateTime
                                                             : SqlType::Decimal;
         if (length == 0) return finish(typeEnd);
+        // Each of these types has a few sizes only; any other would be read past its bytes.
+        const bool known = type == IntN ? length == 1 || length == 2 || length == 4 || length == 8
+                           : type == BitN ? length == 1
+                                          : length == 4 || length == 8;
+        if (!known) throw ProtocolError("a value of type " + typeToken(type) + " of " + std::to_string(length) + " bytes");
         std::string_view bytes = in.take(length);
         if (type == IntN) value.text = integerText(bytes, length != 1);
         else if (type == BitN) value.text = bytes[0] ? "1" : "0";
@@ -389,11 +401,8 @@ WireValue readTypedValue(ByteReader& in) {
         }
         return finish(typeEnd);
     }
-    default: {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "0x%02X", type);
-        throw ProtocolError(std::string("a parameter of type ") + hex + ", which this server does not take");
-    }
+    default:
+        throw ProtocolError("a parameter of type " + typeToken(type) + ", which this server does not take");
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "sim/tds/Bytes.h"
 #include "sim/tds/Login.h"
 #include "sim/tds/SessionSettings.h"
@@ -88,6 +91,22 @@ TEST(WireFormat, AParameterValueItsOwnTypeDoesNotAllowIsRefused) {
     out.u64(9999999999999999000ULL);
     ByteReader in(out.bytes());
     EXPECT_THROW(readTypedValue(in), InvalidValue);
+}
+
+TEST(WireFormat, AFixedSizeTypeOfAnotherSizeIsAProtocolError) {
+    // Type, longest value, the value's length and that many bytes: an IntN of
+    // 9 bytes was once shifted past its 64 bits.
+    const std::pair<std::uint8_t, std::uint8_t> wrongSizes[] = {
+        {0x26, 3}, {0x26, 9}, {0x26, 16}, {0x68, 2}, {0x6D, 2}, {0x6E, 2}, {0x6F, 3}, {0x6F, 16}};
+    for (const auto& [type, length] : wrongSizes) {
+        ByteWriter out;
+        out.u8(type);
+        out.u8(length);
+        out.u8(length);
+        out.raw(std::string(length, '\xFF'));
+        ByteReader in(out.bytes());
+        EXPECT_THROW(readTypedValue(in), ProtocolError) << int(type) << " of " << int(length);
+    }
 }
 
 TEST(WireFormat, OnlyBatchesOfSessionOptionsAreTakenForTheDriversOwn) {
