@@ -26,6 +26,7 @@ constexpr std::uint64_t plpNull = ~0ULL;
 constexpr std::uint32_t ticksPerSecond = 300;
 
 __extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
 
 // A type token as an error message names it: 0x26.
 std::string typeToken(std::uint8_t type) {
@@ -349,13 +350,16 @@ WireValue readTypedValue(ByteReader& in) {
         if (length > 17) throw ProtocolError("a decimal value of " + std::to_string(length) + " bytes");
         const bool positive = in.u8() != 0;
         std::string_view bytes = in.take(length - 1u);
-        Int128 magnitude = 0;
+        const char* const typeName = type == DecimalN ? "decimal" : "numeric";
+        // The precision first: 10^precision of more than 38 digits overflows.
+        if (precision < 1 || precision > 38 || scale > precision) throw InvalidValue(typeName);
+        // Unsigned: sixteen bytes with their top bit set are a magnitude too large, not a negative one.
+        UInt128 magnitude = 0;
         for (std::size_t i = bytes.size(); i-- > 0;) magnitude = magnitude << 8 | static_cast<std::uint8_t>(bytes[i]);
-        Int128 limit = 1;
+        UInt128 limit = 1;
         for (int i = 0; i < precision; ++i) limit *= 10;
-        if (precision < 1 || precision > 38 || scale > precision || magnitude >= limit)
-            throw InvalidValue(type == DecimalN ? "decimal" : "numeric");
-        value.text = decimalText(!positive && magnitude != 0, magnitude, scale);
+        if (magnitude >= limit) throw InvalidValue(typeName);
+        value.text = decimalText(!positive && magnitude != 0, static_cast<Int128>(magnitude), scale);
         return finish(typeEnd);
     }
     case DateN: case DateTime2N: {

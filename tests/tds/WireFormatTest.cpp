@@ -109,6 +109,31 @@ TEST(WireFormat, AFixedSizeTypeOfAnotherSizeIsAProtocolError) {
     }
 }
 
+TEST(WireFormat, ADecimalBeyondThirtyEightDigitsIsRefusedNotWrapped) {
+    // Precision, scale and the value's sixteen magnitude bytes.
+    const auto decimal = [](std::uint8_t precision, std::uint8_t scale, char fill) {
+        ByteWriter out;
+        out.u8(0x6A);
+        out.u8(17);
+        out.u8(precision);
+        out.u8(scale);
+        out.u8(17);
+        out.u8(1);
+        out.raw(std::string(16, fill));
+        return out.bytes();
+    };
+    // A precision beyond 38 was once raised to its power before it was checked.
+    for (std::uint8_t precision : {39, 77, 255}) {
+        const std::string bytes = decimal(precision, 0, '\x01');
+        ByteReader in(bytes);
+        EXPECT_THROW(readTypedValue(in), InvalidValue) << int(precision);
+    }
+    // All sixteen bytes set were once read as the magnitude -1.
+    const std::string allSet = decimal(38, 0, '\xFF');
+    ByteReader in(allSet);
+    EXPECT_THROW(readTypedValue(in), InvalidValue);
+}
+
 TEST(WireFormat, OnlyBatchesOfSessionOptionsAreTakenForTheDriversOwn) {
     EXPECT_TRUE(parseSessionSettings("SET TEXTSIZE 4096"));
     EXPECT_TRUE(parseSessionSettings("set quoted_identifier on; SET ANSI_NULLS ON"));
