@@ -60,10 +60,13 @@ export ODBCSYSINI=$work/station
 # Wine takes the short date pattern VANTROK insists on from the locale; only
 # Wine's processes get it, so this shell does not try it.
 wine_locale=(env LC_ALL=en_GB.UTF-8)
+# With wine32 installed Debian's wine would start the 32-bit loader first.
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=wine
 echo "Preparing a Wine prefix..."
-"${wine_locale[@]}" wineboot -i >/dev/null 2>&1
+"${wine_locale[@]}" "$wine" wineboot -i >/dev/null 2>&1
 echo "Starting VANTROK.exe (it waits one minute before its window shows)..."
-"${wine_locale[@]}" wine "$exe" >/dev/null 2>&1 &
+"${wine_locale[@]}" "$wine" "$exe" >/dev/null 2>&1 &
 
 window=""
 for _ in $(seq 120); do

@@ -132,6 +132,10 @@ fi
 # the locale. Only Wine's processes get it (through env, so that this shell
 # does not try it): the host needs no such locale.
 wine_locale=(env LC_ALL=en_GB.UTF-8)
+# Debian's wine starts the 32-bit loader whenever wine32 is installed, also for
+# this 64-bit prefix: it gets the 64-bit loader.
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=wine
 
 startup_seconds=60     # VANTROK's wait before it connects
 main_caption="FINAL VANTROK MODE"
@@ -275,7 +279,7 @@ wineserver -k >/dev/null 2>&1
 timeout 30 wineserver -w >/dev/null 2>&1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     show_status "Preparing the Wine prefix (first run only, this takes a while)..."
-    if ! "${wine_locale[@]}" timeout 600 wineboot -i >>"$wine_log" 2>&1 9>&-; then
+    if ! "${wine_locale[@]}" timeout 600 "$wine" wineboot -i >>"$wine_log" 2>&1 9>&-; then
         log_tail "$wine_log"
         die "Wine could not prepare its prefix in $WINEPREFIX"
     fi
@@ -287,7 +291,7 @@ fi
 setsid "$station_tool" traffic "$station" --every "$every" \
     9>&- </dev/null >"$station/traffic.out" 2>"$station/traffic.log" &
 traffic_pid=$!
-"${wine_locale[@]}" setsid "${client[@]}" wine "$exe" 9>&- </dev/null >>"$wine_log" 2>&1 &
+"${wine_locale[@]}" setsid "${client[@]}" "$wine" "$exe" 9>&- </dev/null >>"$wine_log" 2>&1 &
 vantrok_pid=$!
 vantrok_started=$EPOCHSECONDS
 deadline=""

@@ -11,6 +11,8 @@ import shutil
 import subprocess
 import sys
 
+from vantrok_e2e import wine_loader
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -23,7 +25,8 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     station_dir = os.path.join(work, "station")
-    env = dict(os.environ, WINEPREFIX=os.path.join(work, "prefix"), WINEDEBUG="-all",
+    wine = wine_loader("win64")
+    env = dict(os.environ, WINEPREFIX=os.path.join(work, "prefix"), WINEARCH="win64", WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=", ODBCSYSINI=station_dir)
 
     def station(*words):
@@ -31,7 +34,7 @@ def main():
                               capture_output=True, text=True).stdout
 
     def check(*words, answer=""):
-        result = subprocess.run(["wine", args.exe, *words], env=env, input=answer, capture_output=True,
+        result = subprocess.run([wine, args.exe, *words], env=env, input=answer, capture_output=True,
                                 text=True, timeout=300)
         return result.returncode, result.stdout.replace("\r\n", "\n")
 
@@ -44,7 +47,7 @@ def main():
         station("register")
         station("delivery", "--type", "14", "--pump", "2", "--hose", "1", "--volume", "20", "--price", "1.459",
                 "--value", "29.18", "--completed", f"{yesterday.isoformat()} 12:00:00")
-        subprocess.run(["wineboot", "-i"], env=env, check=True, stdout=subprocess.DEVNULL,
+        subprocess.run([wine, "wineboot", "-i"], env=env, check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=300)
 
         code, out = check("report", *days)
@@ -63,7 +66,7 @@ def main():
         if code != 1 or not out.startswith("VANTROK WARNING - ") or "VANTROK is not running on this PC" not in out:
             failures.append(f"status without VANTROK.exe: exit {code}\n{out}")
         # In its start-up minute it runs, and imports nothing yet.
-        vantrok = subprocess.Popen(["wine", os.path.join(os.path.dirname(args.exe), "VANTROK.exe")], env=env,
+        vantrok = subprocess.Popen([wine, os.path.join(os.path.dirname(args.exe), "VANTROK.exe")], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             code, out = 1, ""

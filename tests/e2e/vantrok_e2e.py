@@ -8,7 +8,11 @@ several runs can go side by side:
 
 Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
 tray-record (with --probe and --record-size), installer (with --installer,
---version, --nsi and --launch).
+--version, --nsi and --launch), installed-carries (with --installer and
+--version: install, carry a delivery, uninstall).
+A 32-bit prefix (--arch win32) needs a kernel that runs 32-bit programs and
+the 32-bit Wine and ODBC libraries; where they are missing the run exits with
+SKIPPED (77) and says why.
 What the program shows is read from Wine's own traces: the texts it gives its
 windows (trace+win) and the command lines it starts (trace+process).
 """
@@ -40,10 +44,43 @@ IMPORT_WITHIN = 30
 
 
 STARTED = time.monotonic()
+SKIPPED = 77
+
+# Debian's wine starts the 32-bit loader whenever wine32 is installed, also in
+# a 64-bit prefix (where reg.exe then sees the 32-bit registry view): each
+# prefix is run with the loader of its own bitness.
+LOADERS = {"win64": "/usr/lib/wine/wine64", "win32": "/usr/lib/wine/wine"}
+I386_LOADER = "/lib/ld-linux.so.2"
+I386_ODBC = "/usr/lib/i386-linux-gnu/libodbc.so.2"
 
 
 class Failure(Exception):
     pass
+
+
+class Skip(Exception):
+    pass
+
+
+def wine_loader(arch):
+    return LOADERS[arch] if os.path.exists(LOADERS[arch]) else "wine"
+
+
+def require_32_bit_road(args):
+    """Raises Skip, saying why, where 32-bit Windows programs cannot run."""
+    try:
+        result = subprocess.run([I386_LOADER, "--version"], capture_output=True, text=True)
+    except OSError as error:
+        raise Skip(f"this machine runs no 32-bit (i386) programs: {I386_LOADER} --version: {error.strerror}")
+    if result.returncode != 0:
+        raise Skip(f"this machine runs no 32-bit (i386) programs: {I386_LOADER} --version "
+                   f"exits {result.returncode}")
+    needed = [(LOADERS["win32"], "wine32:i386"), (I386_ODBC, "libodbc1:i386")]
+    if args.freetds_driver:
+        needed.append((args.freetds_driver, "tdsodbc:i386"))
+    missing = [f"{package} ({path})" for path, package in needed if not os.path.exists(path)]
+    if missing:
+        raise Skip("not installed: " + ", ".join(missing))
 
 
 def report(*words):
@@ -94,6 +131,7 @@ class Session:
         self.env.update({
             "DISPLAY": self.display.name,
             "WINEPREFIX": os.path.join(self.work, "prefix"),
+            "WINEARCH": args.arch,
             "WINEDEBUG": "-all,trace+win,trace+process,trace+systray",
             # No menu entries on this machine for the Start menu's shortcuts.
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
@@ -103,6 +141,12 @@ class Session:
             # prefix runs under the one locale.
             "LC_ALL": locale,
         })
+        self.wine_loader = wine_loader(args.arch)
+        # On FreeTDS every program of the prefix is a client of the station:
+        # its registration, and "(LOCAL)" reaching it. The installer starts
+        # VANTROK.exe through the shell, so the shell (which wineboot starts)
+        # must be one too.
+        self.client = [args.station, "exec", self.station_dir, "--"] if args.driver == "freetds" else []
         self.programs = []
         self.server = None
 
@@ -132,7 +176,7 @@ class Session:
             self.serve()
         else:
             self.station("register")
-        subprocess.run(["wineboot", "-i"], env=self.env, check=True,
+        subprocess.run([*self.client, self.wine_loader, "wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
 
     def serve(self):
@@ -142,15 +186,14 @@ class Session:
         line = self.server.stdout.readline()
         if not line.startswith("listening on 127.0.0.1:"):
             raise Failure(f"vantrok-station serve: {line.strip()}")
-        self.station("register", "--freetds", "--port", line.strip().rsplit(":", 1)[1])
+        driver = ["--driver", self.args.freetds_driver] if self.args.freetds_driver else []
+        self.station("register", "--freetds", "--port", line.strip().rsplit(":", 1)[1], *driver)
 
     def start(self, name, *command):
         """Starts VANTROK.exe, or another command in the prefix, logged to NAME.log."""
         path = os.path.join(self.work, name + ".log")
-        # On FreeTDS, as a client of the station: its registration, and "(LOCAL)" reaching it.
-        client = [self.args.station, "exec", self.station_dir, "--"] if self.args.driver == "freetds" else []
         with open(path, "w") as log:
-            process = subprocess.Popen([*client, self.args.wine, *(command or [self.args.exe])], env=self.env,
+            process = subprocess.Popen([*self.client, self.wine_loader, *(command or [self.args.exe])], env=self.env,
                                        cwd=self.work, stdout=log, stderr=subprocess.STDOUT)
         self.programs.append(process)
         return process, path
@@ -161,7 +204,7 @@ class Session:
         The output goes through a file, not a pipe: programs it starts (the
         installer starts VANTROK.exe) inherit it and would hold a pipe open."""
         with open(os.path.join(self.work, "wine-command.out"), "w+", errors="replace") as output:
-            result = subprocess.run([self.args.wine, *command], env=self.env, stdout=output,
+            result = subprocess.run([*self.client, self.wine_loader, *command], env=self.env, stdout=output,
                                     stderr=subprocess.DEVNULL, timeout=timeout)
             output.seek(0)
             return result.returncode, output.read()
@@ -604,21 +647,47 @@ def quiet_uninstall(session, command):
     return code
 
 
-def scenario_installer(session):
+def built_release(session):
+    """The build's installer and the programs beside it."""
+    built = os.path.dirname(session.args.installer)
+    return Release(session.args.version, session.args.installer, session.args.exe,
+                   os.path.join(built, "vantrok-check.exe"))
+
+
+def install(session, release):
+    """Into a prefix that holds nothing of VANTROK: the folder installed into."""
     check(not files_named_vantrok(session) and uninstall_entry(session) is None,
           "the prefix holds nothing of VANTROK before the install")
-    delivery = session.add_delivery(6)
-    built = os.path.dirname(session.args.installer)
-    current = Release(session.args.version, session.args.installer, session.args.exe,
-                      os.path.join(built, "vantrok-check.exe"))
-    newer = make_newer_release(session)
-
-    check(run_installer(session, current) == 0, "install: exit code 0")
+    check(run_installer(session, release) == 0, "install: exit code 0")
     entry = uninstall_entry(session) or {}
     folder = entry.get("InstallLocation", "")
     check(re.fullmatch(r"C:\\Program Files( \(x86\))?\\VANTROK", folder), f"installed into {folder}")
+    expect_installed(session, folder, release, "install")
+    return folder
+
+
+def expect_uninstall_leaves_nothing(session, folder):
+    command = (uninstall_entry(session) or {}).get("QuietUninstallString", "")
+    check(quiet_uninstall(session, command) == 0, "the quiet uninstall command: exit code 0")
+    check(not session.windows_processes("VANTROK.exe") and not session.windows(MAIN_CAPTION),
+          "when it returns: VANTROK is ended")
+    check(uninstall_entry(session) is None, "when it returns: the Programs and Features entry is gone")
+    left = files_named_vantrok(session)
+    allowed = {session.drive_c(folder), session.drive_c(folder + "\\uninstall.exe")}
+    check(set(left) <= allowed, f"when it returns: nothing left but the folder and its uninstaller {left}")
+    wait_for(lambda: not files_named_vantrok(session), 30, "soon after: no file or folder of VANTROK is left")
+    left_in_registry = registry_lines_naming_vantrok(session)
+    check(not left_in_registry, f"no registry key or value names VANTROK {left_in_registry}")
+
+
+def scenario_installer(session):
+    delivery = session.add_delivery(6)
+    current = built_release(session)
+    newer = make_newer_release(session)
+
+    folder = install(session, current)
+    entry = uninstall_entry(session) or {}
     program = folder + "\\VANTROK.exe"
-    expect_installed(session, folder, current, "install")
     check(session.helper("shortcut-target", STARTUP_SHORTCUT).split("\n")[0] == program,
           "the common Startup folder's shortcut starts the installed program")
     check(session.helper("shortcut-target", CHECK_SHORTCUT).split("\n")[:2]
@@ -665,17 +734,34 @@ def scenario_installer(session):
     check(uninstall_entry(session) is not None, "the failed uninstall keeps its entry")
     expect_started_for_user(session, running, "the failed uninstall restarts the copy it ended")
     check(ended(holder, 60), "the scanner lets go")
+    expect_uninstall_leaves_nothing(session, folder)
 
-    check(quiet_uninstall(session, command) == 0, "the quiet uninstall command: exit code 0")
-    check(not session.windows_processes("VANTROK.exe") and not session.windows(MAIN_CAPTION),
-          "when it returns: VANTROK is ended")
-    check(uninstall_entry(session) is None, "when it returns: the Programs and Features entry is gone")
-    left = files_named_vantrok(session)
-    allowed = {session.drive_c(folder), session.drive_c(folder + "\\uninstall.exe")}
-    check(set(left) <= allowed, f"when it returns: nothing left but the folder and its uninstaller {left}")
-    wait_for(lambda: not files_named_vantrok(session), 30, "soon after: no file or folder of VANTROK is left")
-    left_in_registry = registry_lines_naming_vantrok(session)
-    check(not left_in_registry, f"no registry key or value names VANTROK {left_in_registry}")
+
+# The machine field of a PE file's header: what the program was built for.
+PE_MACHINE_I386 = 0x14C
+
+
+def pe_machine(path):
+    with open(path, "rb") as program:
+        header = program.read(4096)
+    at = int.from_bytes(header[0x3C:0x40], "little")
+    if header[at:at + 4] != b"PE\0\0":
+        raise Failure(f"{path} is no Windows program")
+    return int.from_bytes(header[at + 4:at + 6], "little")
+
+
+def scenario_installed_carries(session):
+    """What a station gets, from install to uninstall: the installer's program
+    runs from Program Files and carries a delivery."""
+    delivery = session.add_delivery(6)
+    release = built_release(session)
+    folder = install(session, release)
+    if session.args.arch == "win32":
+        check(pe_machine(session.drive_c(folder + "\\VANTROK.exe")) == PE_MACHINE_I386,
+              "the installed program is the 32-bit (x86) one")
+    session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the installed program's window")
+    expect_import(session, delivery, "the installed program carries a delivery")
+    expect_uninstall_leaves_nothing(session, folder)
 
 
 # Each scenario with the locale it runs under: Wine gives en_GB the short
@@ -687,6 +773,7 @@ SCENARIOS = {
     "reconnect": (scenario_reconnect, "en_GB.UTF-8"),
     "tray-record": (scenario_tray_record, "en_GB.UTF-8"),
     "installer": (scenario_installer, "en_GB.UTF-8"),
+    "installed-carries": (scenario_installed_carries, "en_GB.UTF-8"),
 }
 
 
@@ -696,10 +783,11 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--station", required=True)
     parser.add_argument("--work", required=True)
-    parser.add_argument("--helper", required=True, help="window_helper.exe")
-    parser.add_argument("--wine", default="wine")
+    parser.add_argument("--helper", help="window_helper.exe of the program's bitness (scenarios that use it)")
+    parser.add_argument("--arch", choices=sorted(LOADERS), default="win64", help="the Wine prefix's bitness")
     parser.add_argument("--driver", choices=["simulator", "freetds"], default="simulator",
                         help="the station's own ODBC driver, or FreeTDS over TDS")
+    parser.add_argument("--freetds-driver", help="the FreeTDS library of the program's bitness (--driver freetds)")
     parser.add_argument("--probe", help="tray_probe.exe of the program's bitness (tray-record)")
     parser.add_argument("--record-size", type=int, help="the tray record's expected cbSize (tray-record)")
     parser.add_argument("--installer", help="the installer of --exe (installer)")
@@ -712,6 +800,12 @@ def main():
             setattr(args, name, os.path.abspath(getattr(args, name)))
 
     run, locale = SCENARIOS[args.scenario]
+    if args.arch == "win32":
+        try:
+            require_32_bit_road(args)
+        except Skip as reason:
+            print("SKIPPED:", reason, flush=True)
+            return SKIPPED
     session = Session(args, locale)
     try:
         session.boot()
