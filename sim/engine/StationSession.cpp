@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "sim/engine/ProcedureColumns.h"
+#include "sim/engine/SaleHold.h"
 #include "sim/engine/Schema.h"
 #include "sim/engine/SqlErrors.h"
 #include "sim/engine/StationFiles.h"
@@ -150,6 +151,7 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
         if (refuse) throw errors::raised("INS_UPD_D17_DailySale1: the daily sale was refused.");
         dailySale_.insert(values);
         backup_.salesChanged();
+        holdAfterSale(stationDir_, faults_.current());
         return {{std::nullopt, 1}};
     };
     if (lenient_) return Outcome::count(store().front().rowCount);
