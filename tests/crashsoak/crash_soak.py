@@ -282,6 +282,7 @@ class Soak:
         self.kills = {kind: 0 for kind in IMPORTER_KILLS + (STATION_KILLS if args.driver == "freetds" else ())}
         self.problems = []
         self.findings = None
+        self.started = time.monotonic()
 
     def kill_points(self):
         """Every kind in turn, each turn in a seeded order, so a short run meets them all."""
@@ -327,7 +328,7 @@ class Soak:
         elif kind == STATION_IN_BACKUP:
             self.station.fault("backup-seconds", "8")
             since = self.station.statement_log_size()
-            in_backup = wait_until(lambda: self.station.backup_called_since(since), 15)
+            in_backup = wait_until(lambda: self.station.backup_called_since(since), self.importer.catch_up_seconds)
             time.sleep(self.random.uniform(0.2, 3) if in_backup else 0)
             self.station.kill_server()
             self.station.fault("backup-seconds", "off")
@@ -363,7 +364,8 @@ class Soak:
         wait_until(lambda: not findings().lost, self.importer.catch_up_seconds)
         self.findings = findings()
         problems = self.findings.problems()
-        say(f"{what}: {up_to} deliveries, {'; '.join(problems) if problems else 'each carried once'}")
+        say(f"{time.monotonic() - self.started:6.0f}s {what}: {up_to} deliveries, "
+            f"{'; '.join(problems) if problems else 'each carried once'}")
         self.problems += [f"{what}: {problem}" for problem in problems]
 
     def summary(self):
