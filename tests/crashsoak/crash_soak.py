@@ -26,6 +26,10 @@ import time
 
 from soak_audit import Delivery, Sale, audit
 
+# The end-to-end runner's private Xvfb display, for VANTROK.exe under Wine.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from vantrok_e2e import Display  # noqa: E402
+
 SKIPPED = 77
 
 # Kill points. The importer's: at a random moment of its 4 s / 10 s schedule,
@@ -207,8 +211,6 @@ class WineImporter:
     catch_up_seconds = 130
 
     def __init__(self, station, exe, work, wine):
-        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-        from vantrok_e2e import Display
         self.station = station
         self.exe = exe
         self.wine = wine
