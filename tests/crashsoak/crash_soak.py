@@ -284,6 +284,7 @@ class Soak:
         self.kills = {kind: 0 for kind in IMPORTER_KILLS + (STATION_KILLS if args.driver == "freetds" else ())}
         self.problems = []
         self.findings = None
+        self.checked = 0
         self.started = time.monotonic()
 
     def kill_points(self):
@@ -304,10 +305,10 @@ class Soak:
                 kind = next(points)
                 self.kill(kind)
                 self.check(f"round {number} ({kind})")
+            self.check("after the last round")
         finally:
             traffic.terminate()
             traffic.wait()
-        self.check("after the last round")
 
     def kill(self, kind):
         if kind == IMPORTER_AT_RANDOM:
@@ -357,7 +358,12 @@ class Soak:
         """Waits for the importer to carry what was recorded up to now, then audits."""
         if self.importer.ended_by_itself():
             raise Failure(f"{self.importer.name} ended by itself; see {self.importer.log}")
-        up_to = max((d.delivery_id for d in self.station.deliveries()), default=0)
+        # At least one delivery recorded after the kill, so the importer that
+        # goes on (restarted, or reconnected) has something of its own to carry.
+        at_kill = self.latest_delivery()
+        if not wait_until(lambda: self.latest_delivery() > at_kill, 30):
+            raise Failure("the forecourt traffic stopped")
+        up_to = self.checked = self.latest_delivery()
         today = time.strftime("%Y-%m-%d")
 
         def findings():
@@ -370,21 +376,22 @@ class Soak:
             f"{'; '.join(problems) if problems else 'each carried once'}")
         self.problems += [f"{what}: {problem}" for problem in problems]
 
+    def latest_delivery(self):
+        return max((d.delivery_id for d in self.station.deliveries()), default=0)
+
     def summary(self):
-        deliveries = self.station.deliveries()
         f = self.findings
         say(f"crash-restart soak, {self.importer.name} on the {self.args.driver} road, seed {self.args.seed}")
-        say(f"  rounds                    {self.args.rounds}")
-        for kind, count in self.kills.items():
-            say(f"  killed: {kind:<30} {count}")
-        say(f"  station restarts          {self.station.restarts}")
-        say(f"  deliveries                {len(deliveries)}")
-        say(f"  daily sales               {len(self.station.sales())}")
-        say(f"  lost                      {len(f.lost)}")
-        say(f"  duplicated                {len(f.duplicated)}")
-        say(f"  repeated invoice numbers  {len(f.repeated)}")
+        lines = [("rounds", self.args.rounds)]
+        lines += [(f"killed: {kind}", count) for kind, count in self.kills.items()]
+        lines += [("station restarts", self.station.restarts),
+                  ("deliveries checked", f"{self.checked} (Delivery_ID 1 to {self.checked})"),
+                  ("lost", len(f.lost)), ("duplicated", len(f.duplicated)),
+                  ("repeated invoice numbers", len(f.repeated))]
         if f.not_due:
-            say(f"  offline of a day gone by  {len(f.not_due)} (no import selects them any more)")
+            lines.append(("offline of a day gone by", f"{len(f.not_due)} (no import selects them any more)"))
+        for label, value in lines:
+            say(f"  {label:<42} {value}")
 
 
 def road_runs_here(driver):
