@@ -1,6 +1,7 @@
 #include "check/CalendarDay.h"
 
 #include <charconv>
+#include <chrono>
 
 #include "import/DateText.h"
 #include "import/NumberText.h"
@@ -47,6 +48,13 @@ db::DateTime midnightOf(const CalendarDay& day) { return {day.year, day.month, d
 CalendarDay nextDay(const CalendarDay& day) {
     if (day.day < daysInMonth(day.year, day.month)) return {day.year, day.month, day.day + 1};
     return firstOfNextMonth(day);
+}
+
+CalendarDay daysBefore(const CalendarDay& day, int count) {
+    using namespace std::chrono;
+    const year_month_day earlier{sys_days{year{day.year} / day.month / day.day} - days{count}};
+    return {static_cast<int>(earlier.year()), static_cast<int>(static_cast<unsigned>(earlier.month())),
+            static_cast<int>(static_cast<unsigned>(earlier.day()))};
 }
 
 CalendarDay firstOfNextMonth(const CalendarDay& day) {

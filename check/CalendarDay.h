@@ -29,6 +29,8 @@ std::string isoText(const db::DateTime& moment);
 CalendarDay dayOf(const db::DateTime& moment);
 db::DateTime midnightOf(const CalendarDay& day);
 CalendarDay nextDay(const CalendarDay& day);
+// The day count days before (0: the day itself).
+CalendarDay daysBefore(const CalendarDay& day, int count);
 CalendarDay firstOfNextMonth(const CalendarDay& day);
 
 // From the first day to the last, both included.

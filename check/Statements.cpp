@@ -1,6 +1,7 @@
 #include "check/Statements.h"
 
 #include "import/DateText.h"
+#include "import/NumberText.h"
 #include "import/SelectionTexts.h"
 
 namespace vantrok::check {
@@ -29,5 +30,19 @@ std::string dailySalesText(const CalendarDay& first, const CalendarDay& end) {
 }
 
 std::string hoseFuelTypesText() { return "select pump_no,hose_number,fueltypecode from D10_Hose"; }
+
+std::string salesLockText(const CalendarDay& first, const CalendarDay& end) {
+    return "select count(*) from D17_DailySale with (tablockx, holdlock) where S_Date>=" + quotedDay(first) +
+           " and S_Date<" + quotedDay(end);
+}
+
+std::string renumberText(const std::string& newVoucher, const std::string& oldVoucher, std::int64_t deliveryId,
+                         const CalendarDay& first, const CalendarDay& end) {
+    return "update D17_DailySale set VocNo='" + newVoucher + "' where VocNo='" + oldVoucher +
+           "' and Delivery_ID=" + decimalText(deliveryId) + " and S_Date>=" + quotedDay(first) +
+           " and S_Date<" + quotedDay(end);
+}
+
+std::string lastSaleText() { return "select max(S_Date) as Last_S_Date from D17_DailySale"; }
 
 }  // namespace vantrok::check

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "check/CalendarDay.h"
@@ -22,5 +23,16 @@ std::string readingsBeforeText(const CalendarDay& day);
 std::string dailySalesText(const CalendarDay& first, const CalendarDay& end);
 // On the SalesConnection: the fuel-type code of every hose of the hose master.
 std::string hoseFuelTypesText();
+// On the SalesConnection: the latest S_Date of all daily sales, NULL without any.
+std::string lastSaleText();
+
+// On the SalesConnection, in a transaction: the span's daily sales counted
+// under an exclusive lock on the table, held to the transaction's end, so
+// that no other writer takes an invoice number meanwhile.
+std::string salesLockText(const CalendarDay& first, const CalendarDay& end);
+// On the SalesConnection: gives one daily sale of the span, known by its
+// voucher and Delivery_ID, another voucher.
+std::string renumberText(const std::string& newVoucher, const std::string& oldVoucher, std::int64_t deliveryId,
+                         const CalendarDay& first, const CalendarDay& end);
 
 }  // namespace vantrok::check

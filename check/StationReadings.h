@@ -64,4 +64,7 @@ struct StationReadings {
 // Throws db::DatabaseError, or ValueError for a value of an unexpected kind.
 StationReadings readStation(Bridge& bridge, const DayRange& range, Progress& progress);
 
+// The daily sales dated from first up to end, read whole on the SalesConnection.
+std::vector<SaleRecord> readDailySales(Bridge& bridge, const CalendarDay& first, const CalendarDay& end);
+
 }  // namespace vantrok::check

@@ -3,12 +3,16 @@
 // that no import will select any more through VANTROK's own daily-sale write.
 // It connects as VANTROK does. Exits 0 when everything is accounted for (or,
 // carrying, everything listed was written), 1 when something is not, 2 on
-// bad arguments or when the databases cannot be reached.
+// bad arguments or when the databases cannot be reached. `status` is a probe
+// for monitoring systems, with the monitoring plugins' exit codes.
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <set>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <utility>
 
 #include "check/Arguments.h"
@@ -17,6 +21,8 @@
 #include "check/Reconciliation.h"
 #include "check/ReportFormats.h"
 #include "check/StationReadings.h"
+#include "check/StatusCommand.h"
+#include "check/VantrokRunning.h"
 #include "import/Bridge.h"
 #include "import/StderrTrace.h"
 #include "import/SystemClock.h"
@@ -66,6 +72,40 @@ std::set<DeliveryKey> keysOf(const std::vector<DeliveryRecord>& deliveries) {
     return keys;
 }
 
+class SleepingSettle final : public Settle {
+public:
+    explicit SleepingSettle(int seconds) : seconds_(seconds) {}
+    void wait() override { std::this_thread::sleep_for(std::chrono::seconds(seconds_)); }
+    int seconds() const { return seconds_; }
+
+private:
+    int seconds_;
+};
+
+class PrintedCarryLog final : public CarryLog {
+public:
+    explicit PrintedCarryLog(int settleSeconds) : settleSeconds_(settleSeconds) {}
+    void written(std::int64_t deliveryId, const std::string& voucher, ImportKind kind) override {
+        print("wrote Delivery_ID " + std::to_string(deliveryId) + " as " + voucher +
+              (kind == ImportKind::Live ? " (live)\n" : " (offline)\n"));
+    }
+    void waiting() override {
+        print("Checking the invoice numbers in " + std::to_string(settleSeconds_) +
+              " s, once VANTROK's writes in flight have landed...\n");
+    }
+    void renumbered(std::int64_t deliveryId, const std::string& from, const std::string& to) override {
+        print("renumbered Delivery_ID " + std::to_string(deliveryId) + " from " + from + " to " + to +
+              ": another daily sale of its day took " + from + " meanwhile\n");
+    }
+    void lost(std::int64_t deliveryId, const std::string& voucher) override {
+        print("Delivery_ID " + std::to_string(deliveryId) + ": its daily sale " + voucher +
+              " was overwritten by another write; writing it again\n");
+    }
+
+private:
+    int settleSeconds_;
+};
+
 int carry(Bridge& bridge, const Arguments& arguments) {
     const Reconciliation found = reconcileRange(bridge, arguments.range);
     std::vector<DeliveryRecord> deliveries = found.toCarry();
@@ -89,25 +129,27 @@ int carry(Bridge& bridge, const Arguments& arguments) {
             if (listed.contains({d.id, dayOf(d.completed)})) still.push_back(d);
         deliveries = std::move(still);
     }
-    bridge.onSaleWritten([](ImportKind kind, const SaleValues& values) {
-        print("wrote Delivery_ID " + valueText(values[16], "Delivery_ID") + " as " + valueText(values[0], "VocNo") +
-              (kind == ImportKind::Live ? " (live)\n" : " (offline)\n"));
-    });
-    const CarryOutcome outcome = carryDeliveries(bridge, deliveries);
-    print("Written: " + std::to_string(outcome.written) + "; failed: " + std::to_string(outcome.failed) +
-          (outcome.ended ? "; ended early, the rest not tried" : "") + ".\n");
+    SleepingSettle settle(arguments.settleSeconds);
+    PrintedCarryLog log(arguments.settleSeconds);
+    const CarryOutcome outcome = carryDeliveries(bridge, deliveries, settle, log);
+    print("Written: " + std::to_string(outcome.written) + "; renumbered: " + std::to_string(outcome.renumbered) +
+          "; failed: " + std::to_string(outcome.failed) + (outcome.ended ? "; ended early, the rest not tried" : "") +
+          (outcome.unsettled ? "; an invoice number is still shared, see above" : "") + ".\n");
     return outcome.clean() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto arguments = parseArguments(argc, argv);
+    SystemClock clock;
+    if (argc >= 2 && std::string_view(argv[1]) == "status") return runStatus(argc, argv, clock, vantrokRunning());
+    std::string problem;
+    const auto arguments = parseArguments(argc, argv, dayOf(clock.now()), problem);
     if (!arguments) {
+        if (!problem.empty()) std::fprintf(stderr, "vantrok-check: %s\n", problem.c_str());
         std::fputs(usage, stderr);
         return 2;
     }
-    SystemClock clock;
     StderrTrace trace;
     Bridge bridge(clock, trace);
     if (!startBridge(bridge, "vantrok-check")) return 2;

@@ -99,4 +99,17 @@ ResultSet Connection::execute(const std::string& sql) {
     return ResultSet(std::move(statement), std::move(context));
 }
 
+SQLLEN Connection::executeUpdate(const std::string& sql) {
+    StatementHandle statement = newStatement();
+    const std::string context = "executing " + sql;
+    SQLHSTMT stmt = statement.get();
+    SQLRETURN rc = check(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS),
+                         SQL_HANDLE_STMT, stmt, context);
+    SQLLEN count = 0;  // SQL_NO_DATA: a searched update that met no row
+    if (rc != SQL_NO_DATA) check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt, context);
+    while ((rc = SQLMoreResults(stmt)) != SQL_NO_DATA) check(rc, SQL_HANDLE_STMT, stmt, context);
+    statement.resultsReadThrough();
+    return count;
+}
+
 }  // namespace vantrok::db

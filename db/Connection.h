@@ -42,6 +42,9 @@ public:
     // batch's later results are read through first, so it runs whole and an
     // error it raises late is not lost. Throws DatabaseError.
     ResultSet execute(const std::string& sql);
+    // Executes a statement that yields no rows, such as an update, reads its
+    // results through and says how many rows its first count covers. Throws DatabaseError.
+    SQLLEN executeUpdate(const std::string& sql);
 
     // A statement handle with the command time-out set: the one kept for
     // reuse, else a new one. Throws DatabaseError (08003 when the connection

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "db/CaseInsensitive.h"
 
 namespace vantrok::db {
 namespace {
@@ -190,17 +189,18 @@ const ColumnInfo& ResultSet::column(std::size_t index) const {
     return columns_[index];
 }
 
-const Value& ResultSet::field(std::string_view name) const {
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (equalsIgnoringCase(columns_[i].name, name)) return field(i);
-    }
-    throw DatabaseError(context_, {{"42S22", 0, "no column named " + std::string(name)}});
-}
+const Value& ResultSet::field(std::string_view name) const { return field(columnIndex(columns_, name, context_)); }
 
 const Value& ResultSet::field(std::size_t index) const {
     column(index);
     if (row_.empty()) throw DatabaseError(context_, {{"24000", 0, "no current row"}});
     return row_[index];
+}
+
+Row ResultSet::row() const {
+    if (row_.empty()) throw DatabaseError(context_, {{"24000", 0, "no current row"}});
+    if (!shape_) shape_ = std::make_shared<const RowShape>(RowShape{columns_, context_});
+    return Row(shape_, row_);
 }
 
 void ResultSet::moveNext() {

@@ -1,28 +1,24 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "db/Fields.h"
+#include "db/Row.h"
 #include "db/StatementHandle.h"
 #include "db/Value.h"
 
 namespace vantrok::db {
-
-struct ColumnInfo {
-    std::string name;        // as the server names it; may be empty
-    SQLSMALLINT sqlType = 0; // SQL_INTEGER, SQL_DECIMAL, SQL_TYPE_TIMESTAMP, SQL_VARCHAR, ...
-    SQLULEN size = 0;
-    SQLSMALLINT decimalDigits = 0;
-};
 
 // A forward-only result set. The current row is fetched whole and buffered,
 // so its columns can be read by name or index any number of times, in any order.
 // eof() and bof() are both true for a set without rows; after the last
 // moveNext() eof() is true. Once the rows run out, the statement's later
 // results are read through and the handle goes back to its connection.
-class ResultSet {
+class ResultSet final : public Fields {
 public:
     ResultSet() = default;  // a closed set: no columns, eof and bof
     ResultSet(StatementHandle statement, std::string context);
@@ -37,8 +33,10 @@ public:
 
     // Current row's value; the name compares case-insensitively. Throws
     // DatabaseError (no current row, unknown name, index out of range).
-    const Value& field(std::string_view name) const;
-    const Value& field(std::size_t index) const;
+    const Value& field(std::string_view name) const override;
+    const Value& field(std::size_t index) const override;
+    // The current row, kept apart from the set. Throws DatabaseError (no current row).
+    Row row() const;
 
     // Fetches the next row. Throws DatabaseError (also when already at the end).
     void moveNext();
@@ -67,6 +65,7 @@ private:
     std::vector<ColumnInfo> columns_;
     std::vector<Buffer> buffers_;  // empty when the values are read one by one
     std::vector<Value> row_;
+    mutable std::shared_ptr<const RowShape> shape_;  // made for the first row kept
     bool eof_ = true;
     bool bof_ = true;
 };

@@ -20,7 +20,7 @@ std::int32_t offlineUnitPrice(const db::Value& value, const db::Value& volume) {
                                             valueDecimal(volume, "Delivery_Volume"));
 }
 
-void WRITE_DAILY_SALE(Bridge& bridge, const db::ResultSet& row, ImportKind kind) {
+void WRITE_DAILY_SALE(Bridge& bridge, const db::Fields& row, ImportKind kind) {
     db::StoredProcedure& command = bridge.saleWriteCommand();
     command.setConnection(bridge.salesConnection);
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "db/ResultSet.h"
+#include "db/Fields.h"
 #include "db/Value.h"
 #include "import/Bridge.h"
 #include "import/DailySale.h"
@@ -21,6 +21,6 @@ std::int32_t offlineUnitPrice(const db::Value& value, const db::Value& volume);
 // Writes the row as one daily sale through the SaleWriteCommand: the invoice
 // number, then the fuel type, then the procedure, all on the SalesConnection.
 // Handles no error: nothing is written unless the procedure succeeds.
-void WRITE_DAILY_SALE(Bridge& bridge, const db::ResultSet& row, ImportKind kind);
+void WRITE_DAILY_SALE(Bridge& bridge, const db::Fields& row, ImportKind kind);
 
 }  // namespace vantrok

@@ -9,7 +9,7 @@ namespace vantrok {
 
 namespace {
 
-std::string deliveryIdText(const db::ResultSet& row) {
+std::string deliveryIdText(const db::Fields& row) {
     try {
         const db::Value& id = row.field("Delivery_ID");
         return db::isNull(id) ? "NULL" : valueText(id, "Delivery_ID");
@@ -20,10 +20,15 @@ std::string deliveryIdText(const db::ResultSet& row) {
 
 }  // namespace
 
-RowWrite writeRowIsolated(Bridge& bridge, ErrorTrap& trap, const db::ResultSet& row, ImportKind kind,
+RowWrite writeRowIsolated(Bridge& bridge, ErrorTrap& trap, const db::Fields& row, ImportKind kind,
                           std::string_view work) {
+    return isolateRowWrite(bridge, trap, row, work, [&] { WRITE_DAILY_SALE(bridge, row, kind); });
+}
+
+RowWrite isolateRowWrite(Bridge& bridge, ErrorTrap& trap, const db::Fields& row, std::string_view work,
+                         const std::function<void()>& write) {
     try {
-        bridge.onConnection(Link::Sales, [&] { WRITE_DAILY_SALE(bridge, row, kind); });
+        bridge.onConnection(Link::Sales, write);
         return RowWrite::Written;
     } catch (const std::exception& error) {
         trap.caught(work, deliveryIdText(row), error);

@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <exception>
+#include <string>
+
 #include "app/Startup.h"
 #include "app/win32/DebugOutputTrace.h"
 #include "app/win32/Win32StartupPlatform.h"
@@ -11,11 +14,19 @@
 
 namespace {
 
-int RunMessageLoop() {
+// A handler's error comes back here, outside Windows' frames. The ticks
+// trap their own, so what arrives is the window's (a font or icon Windows
+// could not give); it is told and the program runs on, as a tick's error is.
+int RunMessageLoop(vantrok::ui::MainWindow& window, vantrok::Trace& trace) {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
+        try {
+            window.rethrowHandlerError();
+        } catch (const std::exception& error) {
+            trace.write(std::string("frmmain: ") + error.what());
+        }
     }
     return static_cast<int>(message.wParam);
 }
@@ -34,5 +45,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     app::RunStartup(platform);
     // A second copy, a wrong date format or a retry given up: no window, done.
     if (!window.isOpen()) return 0;
-    return RunMessageLoop();
+    return RunMessageLoop(window, trace);
 }

@@ -61,6 +61,7 @@ SQLRETURN open(Connection& connection, ConnectRequest request, std::string dataS
     connection.request = std::move(request);
     connection.dataSource = std::move(dataSource);
     connection.dead = false;
+    if (!connection.autocommit) connection.session->beginTransaction();
     // The server's informational messages of a login, as the driver hands
     // them on: SQL_SUCCESS_WITH_INFO with 01000 records.
     if (!connection.session->lenient()) {
@@ -102,7 +103,7 @@ SQLRETURN driverConnect(Connection& connection, const std::string& text, SQLCHAR
 
 SQLULEN connectAttribute(const Connection& connection, SQLINTEGER attribute) {
     switch (attribute) {
-        case SQL_ATTR_AUTOCOMMIT: return SQL_AUTOCOMMIT_ON;
+        case SQL_ATTR_AUTOCOMMIT: return connection.autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
         case SQL_ATTR_LOGIN_TIMEOUT: return connection.loginTimeout;
         case SQL_ATTR_CONNECTION_TIMEOUT: return connection.connectionTimeout;
         case SQL_ATTR_QUERY_TIMEOUT: return connection.queryTimeout;
@@ -122,10 +123,20 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
                               SQLINTEGER length) {
     const auto number = reinterpret_cast<SQLULEN>(value);
     switch (attribute) {
-        case SQL_ATTR_AUTOCOMMIT:
-            if (number != SQL_AUTOCOMMIT_ON)
-                throw DriverError("HYC00", "Manual-commit mode is not supported");
+        case SQL_ATTR_AUTOCOMMIT: {
+            // Manual commit opens a transaction at once, as the SQL Server
+            // drivers do; back to auto-commit, the open one is committed
+            // (ODBC: SQLSetConnectAttr, SQL_ATTR_AUTOCOMMIT).
+            if (number != SQL_AUTOCOMMIT_ON && number != SQL_AUTOCOMMIT_OFF)
+                throw DriverError("HY024", "Invalid attribute value");
+            const bool on = number == SQL_AUTOCOMMIT_ON;
+            if (connection.connected() && on != connection.autocommit) {
+                if (on) connection.session->endTransaction(true);
+                else connection.session->beginTransaction();
+            }
+            connection.autocommit = on;
             return SQL_SUCCESS;
+        }
         case SQL_ATTR_ASYNC_ENABLE:
             if (number != SQL_ASYNC_ENABLE_OFF)
                 throw DriverError("HYC00", "Optional feature not implemented");

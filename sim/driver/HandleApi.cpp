@@ -112,15 +112,26 @@ SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER
     });
 }
 
-// Every statement commits on its own: there is never work to end.
+// In auto-commit every statement commits on its own and there is no work to
+// end. In manual commit the connection's transaction ends and the next one
+// begins, as the next statement would begin it (ODBC: SQLEndTran).
 SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
-    auto check = [completion](auto&) {
+    auto checkCode = [completion] {
         if (completion != SQL_COMMIT && completion != SQL_ROLLBACK)
             throw DriverError("HY012", "Invalid transaction operation code");
-        return SQL_SUCCESS;
     };
-    if (type == SQL_HANDLE_ENV) return entryPoint<Environment>(handle, check);
-    if (type == SQL_HANDLE_DBC) return entryPoint<Connection>(handle, check);
+    if (type == SQL_HANDLE_ENV) return entryPoint<Environment>(handle, [&](Environment&) {
+        checkCode();
+        return SQL_SUCCESS;
+    });
+    if (type == SQL_HANDLE_DBC) return entryPoint<Connection>(handle, [&](Connection& connection) {
+        checkCode();
+        if (connection.connected() && !connection.autocommit) {
+            connection.session->endTransaction(completion == SQL_COMMIT);
+            connection.session->beginTransaction();
+        }
+        return SQL_SUCCESS;
+    });
     return SQL_INVALID_HANDLE;
 }
 

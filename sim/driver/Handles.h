@@ -50,6 +50,7 @@ struct Connection : Handle {
     SQLULEN connectionTimeout = 0;
     SQLULEN queryTimeout = 0;       // default of new statements
     bool dead = false;              // a link failure (class 08) was reported
+    bool autocommit = true;         // off: manual commit, a transaction open on the session
     bool engineTimed = false;       // see EngineTime.h
     std::uint64_t engineNanoseconds = 0;
 

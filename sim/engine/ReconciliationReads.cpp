@@ -49,6 +49,7 @@ ResultTable ReconciliationReads::run(const MatchedStatement& statement) {
     case StatementKind::ReadingsBefore: return readingsBefore(statement.literals[0]);
     case StatementKind::DailySales: return dailySales(statement.literals[0], statement.literals[1]);
     case StatementKind::HoseFuelTypes: return hoseFuelTypes();
+    case StatementKind::LastSale: return lastSale();
     default: return {};
     }
 }
@@ -83,6 +84,16 @@ ResultTable ReconciliationReads::hoseFuelTypes() {
     if (!hoses_)
         hoses_.emplace(db_.prepare("SELECT pump_no, hose_number, fueltypecode FROM main.D10_Hose ORDER BY rowid"));
     return rows(*hoses_, columnsOf(tableNamed(salesTables(), "D10_Hose"), {"pump_no", "hose_number", "fueltypecode"}));
+}
+
+ResultTable ReconciliationReads::lastSale() {
+    // An aggregate without GROUP BY gives one row, NULL when no date is
+    // stored; the stored form sorts in time order, with or without milliseconds.
+    if (!lastSale_) lastSale_.emplace(db_.prepare("SELECT max(S_Date) FROM main.D17_DailySale"));
+    ResultColumn column = columnOf(tableNamed(salesTables(), "D17_DailySale"), "S_Date");
+    column.name = "Last_S_Date";
+    column.nullable = true;
+    return rows(*lastSale_, {column});
 }
 
 }  // namespace vantrok::sim

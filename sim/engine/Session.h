@@ -48,6 +48,15 @@ public:
     // (position 0 the return value). Logged. Throws SimError.
     virtual ResultTable procedureColumns(std::string_view procedureName) = 0;
 
+    // A transaction, as the client's driver asks for one when it leaves
+    // auto-commit ([MS-TDS] 2.2.6.9, or ODBC's SQL_ATTR_AUTOCOMMIT): its
+    // statements' writes and locks last until it ends, and a connection that
+    // closes or breaks with one open rolls it back. Throws SimError.
+    virtual void beginTransaction() = 0;
+    // Commits or rolls back the open transaction; nothing without one.
+    virtual void endTransaction(bool commit) = 0;
+    virtual bool inTransaction() const = 0;
+
     // How a slow statement waits from now on (by default it sleeps).
     virtual void setCancelWait(CancelWait wait) = 0;
 };

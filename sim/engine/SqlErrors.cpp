@@ -16,6 +16,8 @@ std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 }  // namespace
 
+SimError stringTruncated() { return make("22001", 8152, "String or binary data would be truncated."); }
+
 SimError syntax(std::string_view near) { return make("42000", 102, "Incorrect syntax near " + quoted(near) + "."); }
 
 SimError varcharToInt(std::string_view value) {

@@ -23,6 +23,7 @@ SimError parameterConversion(std::string_view from, std::string_view to);
 SimError parameterOverflow(std::string_view from, std::string_view to);
 SimError implicitConversion(std::string_view from, std::string_view to);
 SimError invalidCharacterValue();
+SimError stringTruncated();
 SimError raised(std::string_view message);
 SimError communicationLink();
 SimError queryTimeout();

@@ -137,14 +137,14 @@ std::optional<std::string_view> Statement::textView(int column) const {
     return std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
-Transaction::Transaction(Database& db, Mode mode) : db_(db) {
-    db_.exec(mode == Mode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+Transaction::Transaction(Database& db, Mode mode) : db_(db), nested_(sqlite3_get_autocommit(db.handle()) == 0) {
+    db_.exec(nested_ ? "SAVEPOINT inner" : mode == Mode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 Transaction::~Transaction() {
     if (!done_) {
         try {
-            db_.exec("ROLLBACK");
+            db_.exec(nested_ ? "ROLLBACK TO inner; RELEASE inner" : "ROLLBACK");
         } catch (const Error&) {
             // Nothing left to undo when SQLite already rolled back on its own.
         }
@@ -152,7 +152,7 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
-    db_.exec("COMMIT");
+    db_.exec(nested_ ? "RELEASE inner" : "COMMIT");
     done_ = true;
 }
 

@@ -78,7 +78,8 @@ private:
 };
 
 // BEGIN .. COMMIT, rolled back unless committed. Immediate takes the write
-// lock at once; deferred takes it at the first write.
+// lock at once; deferred takes it at the first write. Inside a transaction
+// already open on the connection (a client's) it is a savepoint of it.
 class Transaction {
 public:
     enum class Mode { Deferred, Immediate };
@@ -90,6 +91,7 @@ public:
 
 private:
     Database& db_;
+    bool nested_;
     bool done_ = false;
 };
 

@@ -19,6 +19,9 @@ enum class StatementKind {
     ReadingsBefore,
     DailySales,
     HoseFuelTypes,
+    LastSale,
+    SalesLockCount,
+    SaleRenumbering,
 };
 
 struct MatchedStatement {

@@ -1,5 +1,6 @@
 #include "sim/engine/StationSession.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -80,13 +81,19 @@ StationSession::StationSession(std::string stationDir, std::string database)
       invoiceNumbers_(*db_),
       fuelTypes_(*db_),
       reconciliationReads_(*db_),
+      carryStatements_(*db_),
+      salesLock_(stationDir_),
       dailySale_(*db_),
       backup_(*db_, stationDir_) {}
 
 const FaultState& StationSession::checkLink() {
     const FaultState& faults = faults_.current();
     if (faults.breakGeneration > openedAtGeneration_) broken_ = true;
-    if (broken_) throw errors::communicationLink();
+    if (broken_) {
+        // The server has lost this connection: what it had open is undone.
+        if (inTransaction_) endTransaction(false);
+        throw errors::communicationLink();
+    }
     return faults;
 }
 
@@ -100,21 +107,58 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         if (auto procedure = parseProcedureCall(sql)) return call(*procedure, sql, params, timeout, faults);
         TemplateMatch match = matchStatement(sql);
         if (!match.statement) throw errors::syntax(match.near);
-        switch (match.statement->kind) {
-        case StatementKind::LiveSelection:
-        case StatementKind::LiveSelectionWindowed:
-        case StatementKind::OfflineSelection:
-        case StatementKind::DeliveriesCompleted: return Outcome::rows(selections_.run(*match.statement));
-        case StatementKind::InvoiceNumber: return Outcome::rows(invoiceNumbers_.run(*match.statement));
-        case StatementKind::FuelType: return Outcome::rows(fuelTypes_.run(*match.statement));
-        case StatementKind::ReadingsBefore:
-        case StatementKind::DailySales:
-        case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(*match.statement));
-        }
-        throw errors::syntax(match.near);
+        return answer(*match.statement, timeout);
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
     }
+}
+
+Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::seconds timeout) {
+    switch (statement.kind) {
+    case StatementKind::DeliveriesCompleted: return Outcome::rows(selections_.run(statement));
+    case StatementKind::FuelType: return Outcome::rows(fuelTypes_.run(statement));
+    case StatementKind::ReadingsBefore:
+    case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(statement));
+    case StatementKind::SalesLockCount:
+        return carryStatements_.lockAndCount(statement, salesLock_, inTransaction_, timeout, cancelWait_);
+    default: break;
+    }
+    // The others read or write the daily sales, the selections by their three-part name.
+    const SharedForStatement hold(salesLock_, timeout, cancelWait_);
+    switch (statement.kind) {
+    case StatementKind::InvoiceNumber: return Outcome::rows(invoiceNumbers_.run(statement));
+    case StatementKind::DailySales:
+    case StatementKind::LastSale: return Outcome::rows(reconciliationReads_.run(statement));
+    case StatementKind::SaleRenumbering: return carryStatements_.renumber(statement);
+    default: return Outcome::rows(selections_.run(statement));
+    }
+}
+
+void StationSession::beginTransaction() {
+    checkLink();
+    if (inTransaction_) throw SimError{"25000", 0, "A transaction is already open on this connection"};
+    try {
+        db_->exec("BEGIN");
+    } catch (const sqlite::Error& e) {
+        throw errors::storage(e);
+    }
+    inTransaction_ = true;
+}
+
+void StationSession::endTransaction(bool commit) {
+    if (!inTransaction_) return;
+    inTransaction_ = false;
+    // SQLite may have undone it on its own after a failed statement.
+    const bool stillOpen = sqlite3_get_autocommit(db_->handle()) == 0;
+    try {
+        if (stillOpen) db_->exec(commit ? "COMMIT" : "ROLLBACK");
+    } catch (const sqlite::Error& e) {
+        if (sqlite3_get_autocommit(db_->handle()) == 0) db_->exec("ROLLBACK");
+        salesLock_.release();
+        throw errors::storage(e);
+    }
+    salesLock_.release();
+    if (commit && !stillOpen) throw SimError{"25000", 3902, "The transaction was rolled back after an error."};
 }
 
 Outcome StationSession::call(const ProcedureCall& procedure, std::string_view sql, const std::vector<ParamValue>& params,
@@ -124,7 +168,7 @@ Outcome StationSession::call(const ProcedureCall& procedure, std::string_view sq
     Outcome outcome;
     if (holdsProcedures() && equalsIgnoreCase(procedure.name, dailySaleProcedure)) {
         std::vector<ParamValue> arguments(params.begin() + (procedure.returnsValue ? 1 : 0), params.end());
-        outcome = writeDailySale(arguments, faults.procFails);
+        outcome = writeDailySale(arguments, faults.procFails, timeout);
     } else if (holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure)) {
         if (procedure.markers > 0) throw errors::tooManyArguments(backupProcedure);
         outcome = runBackup(sql, faults, timeout);
@@ -139,16 +183,22 @@ Outcome StationSession::call(const ProcedureCall& procedure, std::string_view sq
 // there is none. Without SET NOCOUNT ON each of its statements is a result of
 // its own: for a new voucher the update's count of 0 comes first, and the
 // insert runs only once the client reads on.
-Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments, bool refuse) {
+Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments, bool refuse,
+                                       std::chrono::seconds timeout) {
     std::vector<Cell> values = dailySale_.convert(arguments);
-    const long updated = lenient_ || refuse ? 0 : dailySale_.update(values);
+    long updated = 0;
+    if (!lenient_ && !refuse) {
+        const SharedForStatement hold(salesLock_, timeout, cancelWait_);
+        updated = dailySale_.update(values);
+    }
     if (updated > 0) {
         backup_.salesChanged();
         return Outcome::count(updated);
     }
-    auto store = [this, refuse, values = std::move(values)]() -> std::vector<StatementResult> {
+    auto store = [this, refuse, timeout, values = std::move(values)]() -> std::vector<StatementResult> {
         checkLink();
         if (refuse) throw errors::raised("INS_UPD_D17_DailySale1: the daily sale was refused.");
+        const SharedForStatement hold(salesLock_, timeout, cancelWait_);
         dailySale_.insert(values);
         backup_.salesChanged();
         holdAfterSale(stationDir_, faults_.current());
@@ -164,6 +214,7 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
 Outcome StationSession::runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout) {
     auto copy = [this, faults, timeout, text = std::string(sql)]() -> std::vector<StatementResult> {
         checkLink();
+        const SharedForStatement hold(salesLock_, timeout, cancelWait_);
         if (!backup_.run(faults, timeout, cancelWait_)) {
             log_.append(database_, cancelledLogText(text));
             throw errors::cancelled();
@@ -174,7 +225,10 @@ Outcome StationSession::runBackup(std::string_view sql, const FaultState& faults
         copy();
         return {};
     }
-    Outcome outcome = Outcome::rows(backup_.plan());
+    Outcome outcome = [&] {
+        const SharedForStatement hold(salesLock_, timeout, cancelWait_);
+        return Outcome::rows(backup_.plan());
+    }();
     outcome.then(std::move(copy));
     outcome.onAbandon([this, text = std::string(sql)] { log_.append(database_, cancelledLogText(text)); });
     return outcome;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sim/engine/BackupProcedure.h"
+#include "sim/engine/CarryStatements.h"
 #include "sim/engine/DailySaleProcedure.h"
 #include "sim/engine/DeliverySelections.h"
 #include "sim/engine/Faults.h"
@@ -11,6 +12,7 @@
 #include "sim/engine/InvoiceNumberQuery.h"
 #include "sim/engine/ProcedureCall.h"
 #include "sim/engine/ReconciliationReads.h"
+#include "sim/engine/SalesTableLock.h"
 #include "sim/engine/Session.h"
 #include "sim/engine/Sqlite.h"
 #include "sim/engine/StatementLog.h"
@@ -28,6 +30,9 @@ public:
     Outcome execute(std::string_view sql, const std::vector<ParamValue>& params,
                     std::chrono::seconds timeout) override;
     ResultTable procedureColumns(std::string_view procedureName) override;
+    void beginTransaction() override;
+    void endTransaction(bool commit) override;
+    bool inTransaction() const override { return inTransaction_; }
     void setCancelWait(CancelWait wait) override { cancelWait_ = std::move(wait); }
 
 private:
@@ -35,7 +40,8 @@ private:
     const FaultState& checkLink();
     Outcome call(const ProcedureCall& call, std::string_view sql, const std::vector<ParamValue>& params,
                  std::chrono::seconds timeout, const FaultState& faults);
-    Outcome writeDailySale(const std::vector<ParamValue>& arguments, bool refuse);
+    Outcome answer(const MatchedStatement& statement, std::chrono::seconds timeout);
+    Outcome writeDailySale(const std::vector<ParamValue>& arguments, bool refuse, std::chrono::seconds timeout);
     Outcome runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout);
     bool holdsProcedures() const;
 
@@ -51,6 +57,9 @@ private:
     InvoiceNumberQuery invoiceNumbers_;
     FuelTypeQuery fuelTypes_;
     ReconciliationReads reconciliationReads_;
+    CarryStatements carryStatements_;
+    SalesTableLock salesLock_;
+    bool inTransaction_ = false;
     DailySaleProcedure dailySale_;
     BackupProcedure backup_;
     CancelWait cancelWait_;

@@ -97,6 +97,7 @@ void Conversation::run() {
                 break;
             case PacketType::SqlBatch: sqlBatch(*message); break;
             case PacketType::Rpc: rpc(*message); break;
+            case PacketType::TransactionManager: transactionRequest(*message); break;
             case PacketType::Attention: acknowledgeAttention(); break;
             default:
                 refuse(protocolMessage("a request of type " + std::to_string(static_cast<int>(message->type)) +
@@ -192,8 +193,45 @@ void Conversation::sqlBatch(const Message& message) {
         reply(session_->execute(sql, {}, std::chrono::seconds(0)), false);
     } catch (const SimError& e) {
         if (e.sqlstate == "08S01") throw BrokenLink{};
+        // Cancelled while it waited for a lock: the cancel is what is answered.
+        if (cancelled_) return acknowledgeAttention();
         refuse(errorMessage(e));
     }
+}
+
+void Conversation::transactionRequest(const Message& message) {
+    if (!session_) return refuse(protocolMessage("a transaction request before the login"));
+    TransactionRequest request;
+    try {
+        request = parseTransactionRequest(message.data);
+    } catch (const ProtocolError& e) {
+        return refuse(protocolMessage(e));
+    }
+    ByteWriter out;
+    try {
+        if (request.kind != TransactionRequest::Kind::Begin) {
+            const bool commit = request.kind == TransactionRequest::Kind::Commit;
+            if (!session_->inTransaction())
+                throw SimError{"25000", commit ? 3902L : 3903L,
+                               std::string("The ") + (commit ? "COMMIT" : "ROLLBACK") +
+                                   " TRANSACTION request has no corresponding BEGIN TRANSACTION."};
+            session_->endTransaction(commit);
+            tokens::transactionChange(out, commit ? 9 : 10, lastTransaction_);
+        }
+        if (request.kind == TransactionRequest::Kind::Begin || request.beginAnother) {
+            session_->beginTransaction();
+            tokens::transactionChange(out, 8, ++lastTransaction_);
+        }
+    } catch (const SimError& e) {
+        if (e.sqlstate == "08S01") throw BrokenLink{};
+        tokens::message(out, errorMessage(e), serverName_);
+        tokens::doneToken(out, DoneKind::Done, done::error, 0);
+        channel_.write(out.bytes());
+        return channel_.flush(true);
+    }
+    tokens::doneToken(out, DoneKind::Done, done::final, 0);
+    channel_.write(out.bytes());
+    channel_.flush(true);
 }
 
 void Conversation::rpc(const Message& message) {
@@ -231,6 +269,7 @@ void Conversation::rpc(const Message& message) {
             reply(session_->execute(callText(call), values, std::chrono::seconds(0)), true);
         } catch (const SimError& e) {
             if (e.sqlstate == "08S01") throw BrokenLink{};
+            if (cancelled_) return acknowledgeAttention();
             ByteWriter out;
             tokens::message(out, errorMessage(e), serverName_);
             tokens::doneToken(out, DoneKind::DoneProc, done::error, 0);

@@ -30,6 +30,7 @@ private:
     bool login(const Message& message);
     void sqlBatch(const Message& message);
     void rpc(const Message& message);
+    void transactionRequest(const Message& message);
     void refuse(const tokens::ServerMessage& error);
     // Sends the results of one execution as they come; `procedure`: the
     // statements are inside a procedure called by RPC.
@@ -45,6 +46,7 @@ private:
     PreparedStatements prepared_;
     StatementLog log_;
     bool cancelled_ = false;
+    std::uint64_t lastTransaction_ = 0;  // its descriptor; the next one counts on
 };
 
 }  // namespace vantrok::sim::tds

@@ -36,6 +36,24 @@ std::string parseSqlBatch(std::string_view data) {
     return in.ucs2(in.remaining() / 2);
 }
 
+TransactionRequest parseTransactionRequest(std::string_view data) {
+    ByteReader in(data);
+    skipAllHeaders(in);
+    TransactionRequest request;
+    switch (in.u16()) {
+    case 5:  // TM_BEGIN_XACT: isolation level, name
+        in.u8();
+        in.bVarChar();
+        return request;
+    case 7: request.kind = TransactionRequest::Kind::Commit; break;    // TM_COMMIT_XACT
+    case 8: request.kind = TransactionRequest::Kind::Rollback; break;  // TM_ROLLBACK_XACT
+    default: throw ProtocolError("a transaction manager request of a kind this server does not take");
+    }
+    in.bVarChar();  // name
+    request.beginAnother = in.u8() != 0;
+    return request;
+}
+
 std::vector<RpcCall> parseRpcRequest(std::string_view data) {
     ByteReader in(data);
     skipAllHeaders(in);

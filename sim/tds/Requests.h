@@ -27,4 +27,15 @@ struct RpcCall {
 // The calls of one request; throws ProtocolError on one it cannot read.
 std::vector<RpcCall> parseRpcRequest(std::string_view data);
 
+// A transaction manager request ([MS-TDS] 2.2.6.9) of the kinds a driver
+// sends for its auto-commit mode: begin, or commit or roll back, after which
+// another transaction may begin at once.
+struct TransactionRequest {
+    enum class Kind { Begin, Commit, Rollback } kind = Kind::Begin;
+    bool beginAnother = false;
+};
+
+// Throws ProtocolError for another kind (distributed transactions) or a malformed one.
+TransactionRequest parseTransactionRequest(std::string_view data);
+
 }  // namespace vantrok::sim::tds

@@ -79,6 +79,23 @@ void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newV
     withLength(out, EnvChange, body);
 }
 
+void transactionChange(ByteWriter& out, std::uint8_t type, std::uint64_t descriptor) {
+    ByteWriter body;
+    body.u8(type);
+    const auto value = [&] {
+        body.u8(8);
+        body.u64(descriptor);
+    };
+    if (type == 8) {
+        value();
+        body.u8(0);
+    } else {
+        body.u8(0);
+        value();
+    }
+    withLength(out, EnvChange, body);
+}
+
 void collationChange(ByteWriter& out) {
     ByteWriter body;
     body.u8(7);

@@ -40,6 +40,9 @@ void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, 
 void loginAck(ByteWriter& out, std::uint32_t tdsVersion);
 // ENVCHANGE of a text value: 1 database, 2 language, 4 packet size.
 void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newValue, std::string_view oldValue);
+// A transaction's begin (8), commit (9) or rollback (10) ([MS-TDS] 2.2.7.9):
+// the 8-byte descriptor as the new value of a begin, as the old one of an end.
+void transactionChange(ByteWriter& out, std::uint8_t type, std::uint64_t descriptor);
 // ENVCHANGE 7: the server's default collation.
 void collationChange(ByteWriter& out);
 void columnMetadata(ByteWriter& out, const std::vector<ResultColumn>& columns);

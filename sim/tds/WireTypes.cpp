@@ -26,6 +26,14 @@ constexpr std::uint64_t plpNull = ~0ULL;
 constexpr std::uint32_t ticksPerSecond = 300;
 
 __extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
+
+// A type token as an error message names it: 0x26.
+std::string typeToken(std::uint8_t type) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", type);
+    return hex;
+}
 
 // Days from 0001-01-01 in the proleptic Gregorian calendar (H. Hinnant's
 // days_from_civil, shifted).
@@ -318,6 +326,11 @@ WireValue readTypedValue(ByteReader& in) {
                                  : type == DateTimN         ? SqlType::DateTime
                                                             : SqlType::Decimal;
         if (length == 0) return finish(typeEnd);
+        // Each of these types has a few sizes only; any other would be read past its bytes.
+        const bool known = type == IntN ? length == 1 || length == 2 || length == 4 || length == 8
+                           : type == BitN ? length == 1
+                                          : length == 4 || length == 8;
+        if (!known) throw ProtocolError("a value of type " + typeToken(type) + " of " + std::to_string(length) + " bytes");
         std::string_view bytes = in.take(length);
         if (type == IntN) value.text = integerText(bytes, length != 1);
         else if (type == BitN) value.text = bytes[0] ? "1" : "0";
@@ -337,13 +350,16 @@ WireValue readTypedValue(ByteReader& in) {
         if (length > 17) throw ProtocolError("a decimal value of " + std::to_string(length) + " bytes");
         const bool positive = in.u8() != 0;
         std::string_view bytes = in.take(length - 1u);
-        Int128 magnitude = 0;
+        const char* const typeName = type == DecimalN ? "decimal" : "numeric";
+        // The precision first: 10^precision of more than 38 digits overflows.
+        if (precision < 1 || precision > 38 || scale > precision) throw InvalidValue(typeName);
+        // Unsigned: sixteen bytes with their top bit set are a magnitude too large, not a negative one.
+        UInt128 magnitude = 0;
         for (std::size_t i = bytes.size(); i-- > 0;) magnitude = magnitude << 8 | static_cast<std::uint8_t>(bytes[i]);
-        Int128 limit = 1;
+        UInt128 limit = 1;
         for (int i = 0; i < precision; ++i) limit *= 10;
-        if (precision < 1 || precision > 38 || scale > precision || magnitude >= limit)
-            throw InvalidValue(type == DecimalN ? "decimal" : "numeric");
-        value.text = decimalText(!positive && magnitude != 0, magnitude, scale);
+        if (magnitude >= limit) throw InvalidValue(typeName);
+        value.text = decimalText(!positive && magnitude != 0, static_cast<Int128>(magnitude), scale);
         return finish(typeEnd);
     }
     case DateN: case DateTime2N: {
@@ -389,11 +405,8 @@ WireValue readTypedValue(ByteReader& in) {
         }
         return finish(typeEnd);
     }
-    default: {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "0x%02X", type);
-        throw ProtocolError(std::string("a parameter of type ") + hex + ", which this server does not take");
-    }
+    default:
+        throw ProtocolError("a parameter of type " + typeToken(type) + ", which this server does not take");
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -12,6 +13,32 @@
 
 namespace vantrok::testing {
 
+// Carry's wait, done at once: the test plays what happens meanwhile.
+class ScriptedSettle final : public check::Settle {
+public:
+    void wait() override {
+        ++waits;
+        if (meanwhile) std::exchange(meanwhile, nullptr)();
+    }
+    std::function<void()> meanwhile;  // once, at the first wait
+    int waits = 0;
+};
+
+class RecordedCarryLog final : public check::CarryLog {
+public:
+    void written(std::int64_t id, const std::string& voucher, ImportKind) override {
+        lines.push_back("wrote " + std::to_string(id) + " " + voucher);
+    }
+    void waiting() override {}
+    void renumbered(std::int64_t id, const std::string& from, const std::string& to) override {
+        lines.push_back("renumbered " + std::to_string(id) + " " + from + " " + to);
+    }
+    void lost(std::int64_t id, const std::string& voucher) override {
+        lines.push_back("lost " + std::to_string(id) + " " + voucher);
+    }
+    std::vector<std::string> lines;
+};
+
 // A bridge on a fresh station, standing on 25-Nov-2016 17:42:30, with the
 // reconciliation run in this process.
 class CheckStationTest : public BridgeStationTest {
@@ -23,8 +50,11 @@ protected:
     }
 
     check::CarryOutcome carry(const std::string& from, const std::string& to) {
-        return check::carryDeliveries(bridge, reportOn(from, to).toCarry());
+        return check::carryDeliveries(bridge, reportOn(from, to).toCarry(), settle, carryLog);
     }
+
+    ScriptedSettle settle;
+    RecordedCarryLog carryLog;
 
     // A delivery on a pump's hose, cleared at its completion unless told otherwise.
     sim::station::Delivery on(int pump, int hose, int type, int id, const std::string& completed) {

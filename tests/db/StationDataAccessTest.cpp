@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "ErrorState.h"
 #include "HandleCount.h"
 #include "db/Connection.h"
 #include "db/ConnectionTexts.h"
 #include "db/StoredProcedure.h"
+#include "db/Transaction.h"
 #include "import/InvoiceNumber.h"
 #include "import/SelectionTexts.h"
 #include "sim/engine/StatementLog.h"
@@ -248,4 +252,57 @@ TEST_F(StationDataAccess, ProceduresRunWholeAndTheConnectionStaysFree) {
     station.setFault("backup-fails", "off");
     EXPECT_FALSE(sales.execute(vantrok::invoiceQueryText({2016, 11, 25})).eof());
     EXPECT_EQ(liveHandles(SQL_HANDLE_STMT), 2);  // the command's own and the connection's spare
+}
+
+namespace {
+
+// The next invoice number of 25-Nov-2016 as another connection reads it.
+std::int64_t nextNumber(Connection& connection) {
+    ResultSet next = connection.execute(vantrok::invoiceQueryText(DateTime{2016, 11, 25, 0, 0, 0, 0}));
+    return std::get<std::int64_t>(next.field(std::size_t{1}));
+}
+
+const std::string dayLock =
+    "select count(*) from D17_DailySale with (tablockx, holdlock) where S_Date>='25-Nov-2016' and "
+    "S_Date<'26-Nov-2016'";
+
+}  // namespace
+
+// What carrying a delivery beside VANTROK relies on: while one connection
+// holds the table lock in a transaction, another's invoice query waits, and
+// then sees what the first committed; what is rolled back is gone.
+TEST_F(StationDataAccess, ATransactionsTableLockHoldsOtherReadersUntilItEndsAndARollbackUndoesItsWrites) {
+    Connection other;
+    other.open(salesConnectionText(DbPassword));
+    StoredProcedure write("INS_UPD_D17_DailySale1");
+    write.setConnection(sales);
+    {
+        Transaction transaction(sales);
+        ResultSet counted = sales.execute(dayLock);
+        EXPECT_EQ(std::get<std::int64_t>(counted.field(std::size_t{0})), 0);
+        counted.close();
+        fillSale(write, 77);
+        write.execute();
+        std::atomic<bool> answered{false};
+        std::int64_t seen = 0;
+        std::thread reader([&] {
+            seen = nextNumber(other);
+            answered = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        EXPECT_FALSE(answered) << "the invoice query went past the lock";
+        transaction.commit();
+        reader.join();
+        EXPECT_EQ(seen, 5) << "the query reads what was committed: INV/C9/251116/4 is taken";
+    }
+    EXPECT_EQ(nextNumber(other), 5) << "after the commit the lock is gone";
+    {
+        Transaction transaction(sales);
+        sales.execute(dayLock).close();
+        write.setParameter(1, std::string("INV/C9/251116/5"));
+        write.setParameter(2, DateTime{2016, 11, 25, 18, 0, 0, 0});
+        write.execute();
+    }
+    EXPECT_EQ(nextNumber(other), 5) << "the sale written in the rolled-back transaction is gone";
+    EXPECT_EQ(nextNumber(sales), 5) << "the connection is back in auto-commit and usable";
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """vantrok-check.exe under Wine against a station simulator: the report finds
 yesterday's offline delivery missing, carry writes it once, the report then
-finds everything accounted for. Exits 0 when all of that held."""
+finds everything accounted for; status tells through WMI whether VANTROK.exe
+runs. Exits 0 when all of that held."""
 
 import argparse
 import datetime
@@ -49,7 +50,7 @@ def main():
         code, out = check("report", *days)
         if code != 1 or "missing: a type-14 of an earlier day" not in out:
             failures.append(f"first report: exit {code}\n{out}")
-        code, out = check("carry", *days, "--yes")
+        code, out = check("carry", *days, "--yes", "--settle", "0")
         if code != 0 or "wrote Delivery_ID 1 as INV/C9/" not in out:
             failures.append(f"carry: exit {code}\n{out}")
         code, out = check("report", *days, "--json")
@@ -58,6 +59,23 @@ def main():
         code, _ = check("report", "--from", today.isoformat())
         if code != 2:
             failures.append(f"wrong arguments: exit {code}")
+        code, out = check("status")
+        if code != 1 or not out.startswith("VANTROK WARNING - ") or "VANTROK is not running on this PC" not in out:
+            failures.append(f"status without VANTROK.exe: exit {code}\n{out}")
+        # In its start-up minute it runs, and imports nothing yet.
+        vantrok = subprocess.Popen(["wine", os.path.join(os.path.dirname(args.exe), "VANTROK.exe")], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            code, out = 1, ""
+            for _ in range(30):
+                code, out = check("status")
+                if code == 0:
+                    break
+            if code != 0 or not out.startswith("VANTROK OK - "):
+                failures.append(f"status with VANTROK.exe running: exit {code}\n{out}")
+        finally:
+            vantrok.kill()
+            vantrok.wait()
         sales = station("sales").strip().splitlines()
         if len(sales) != 2:
             failures.append(f"daily sales: {sales}")

@@ -7,8 +7,8 @@ several runs can go side by side:
   vantrok_e2e.py --scenario NAME --exe VANTROK.exe --station vantrok-station --work DIR
 
 Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
-tray-record (with --probe and --record-size), installer (with --installer and
---version).
+tray-record (with --probe and --record-size), installer (with --installer,
+--version, --nsi and --launch).
 What the program shows is read from Wine's own traces: the texts it gives its
 windows (trace+win) and the command lines it starts (trace+process).
 """
@@ -95,7 +95,8 @@ class Session:
             "DISPLAY": self.display.name,
             "WINEPREFIX": os.path.join(self.work, "prefix"),
             "WINEDEBUG": "-all,trace+win,trace+process,trace+systray",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # No menu entries on this machine for the Start menu's shortcuts.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             "ODBCSYSINI": self.station_dir,
             # Wine's own services write the locale of their environment into
             # the prefix's registry when they start, so every process in the
@@ -467,7 +468,11 @@ def scenario_tray_record(session):
 
 UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTROK"
 STARTUP_SHORTCUT = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\VANTROK.lnk"
+CHECK_SHORTCUT = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VANTROK\\VANTROK check.lnk"
 FLUSH_MARK = "E2eRegistryFlushed"
+# The installer's exit codes, as the README gives them.
+EXIT_FILE_IN_USE = 10
+EXIT_NEWER_INSTALLED = 11
 
 
 def uninstall_entry(session):
@@ -504,57 +509,171 @@ def registry_lines_naming_vantrok(session):
     return [line for line in text.splitlines() if "vantrok" in line.lower()]
 
 
-def run_installer(session, name):
-    code, _ = session.wine(session.args.installer, "/S", timeout=300)
-    check(code == 0, f"{name}: the silent installer ends with exit code 0")
+class Release:
+    """One version's installer and the two programs it installs."""
+
+    def __init__(self, version, installer, program, check_program):
+        self.version, self.installer, self.program, self.check_program = version, installer, program, check_program
+
+
+def next_version(version):
+    major, minor, patch = (int(part) for part in version.split("."))
+    return f"{major}.{minor}.{patch + 1}"
+
+
+def make_newer_release(session):
+    """The same script made into the next version's installer, with programs
+    that differ from the build's by a few trailing bytes (ignored when they run),
+    so which version's files are installed can be told apart."""
+    built = os.path.dirname(session.args.installer)
+    version = next_version(session.args.version)
+    folder = os.path.join(session.work, "newer")
+    os.makedirs(folder)
+    programs = {}
+    for name in ("VANTROK.exe", "vantrok-check.exe"):
+        programs[name] = os.path.join(folder, name)
+        shutil.copyfile(os.path.join(built, name), programs[name])
+        with open(programs[name], "ab") as program:
+            program.write(f"\0{version}\0".encode())
+    installer = os.path.join(folder, f"VANTROK-setup-{version}-x64.exe")
+    subprocess.run(["makensis", "-V2", "-WX", "-NOCD", f"-DVERSION={version}", "-DCOPYRIGHT=e2e",
+                    "-DTARGET=amd64-unicode", f"-DPROGRAM={programs['VANTROK.exe']}",
+                    f"-DCHECK={programs['vantrok-check.exe']}",
+                    f"-DLAUNCH={session.args.launch}", f"-DOUTFILE={installer}",
+                    session.args.nsi], check=True, stdout=subprocess.DEVNULL)
+    return Release(version, installer, programs["VANTROK.exe"], programs["vantrok-check.exe"])
+
+
+def run_installer(session, release, *options):
+    """As a deployment tool runs it: silent, to its end; its exit code."""
+    code, _ = session.wine(release.installer, "/S", *options, timeout=300)
+    return code
+
+
+def expect_installed(session, folder, release, what):
+    entry = uninstall_entry(session) or {}
+    check(entry.get("DisplayVersion") == release.version, f"{what}: Programs and Features shows {release.version}")
+    for name, built in (("VANTROK.exe", release.program), ("vantrok-check.exe", release.check_program)):
+        check(filecmp.cmp(session.drive_c(folder + "\\" + name), built, shallow=False),
+              f"{what}: {name} is {release.version}'s, whole")
+    leftovers = [name for name in os.listdir(session.drive_c(folder))
+                 if name not in ("VANTROK.exe", "vantrok-check.exe", "uninstall.exe")]
+    check(not leftovers, f"{what}: nothing else in the folder {leftovers}")
+
+
+def vantrok_processes(session):
+    """What the prefix says of each running VANTROK.exe: parent, session, elevation."""
+    return session.helper("processes", "VANTROK.exe").splitlines()
+
+
+def expect_started_for_user(session, before, what):
+    """Exactly one VANTROK.exe, a new one, started as the logged-on user."""
+    wait_for(lambda: len(session.windows_processes("VANTROK.exe")) == 1
+             and session.windows_processes("VANTROK.exe") != before, 30, f"{what}: one new VANTROK.exe runs")
+    time.sleep(3)
+    check(len(session.windows_processes("VANTROK.exe")) == 1, f"{what}: and only one")
+    (process,) = vantrok_processes(session)
+    report("VANTROK.exe:", process)
+    # Wine has no SYSTEM and no session 0, and gives every process the full
+    # token: the installer's helper takes the elevated administrator's way,
+    # and VANTROK must come out of the shell, with the shell's token.
+    shell = session.helper("processes", "explorer.exe").splitlines()[0]
+    check(process.startswith("parent=explorer.exe "), f"{what}: started under the shell, not by the installer")
+    check(process.split(" ")[1:] == shell.split(" ")[1:], f"{what}: in the shell's session, with its token's elevation")
+    return session.windows_processes("VANTROK.exe")
+
+
+def read_text(path):
+    with open(path, errors="replace") as text:
+        return text.read()
+
+
+def hold_file(session, windows_path, seconds):
+    """A scanner's hold on a file for some seconds: others may read it, not
+    write, rename or delete it."""
+    holder, log = session.start("hold", session.args.helper, "hold", windows_path, str(seconds))
+    wait_for(lambda: "held" in read_text(log), 30, f"a scanner holds {windows_path}")
+    return holder
+
+
+def quiet_uninstall(session, command):
+    """Runs the entry's QuietUninstallString as a deployment tool does: the
+    text is a whole command line, so _?= keeps its spaces unquoted."""
+    program, arguments = re.fullmatch(r'"([^"]+)" (.*)', command).groups()
+    code, _ = session.wine(program, *arguments.split(" "), timeout=300)
+    return code
 
 
 def scenario_installer(session):
     check(not files_named_vantrok(session) and uninstall_entry(session) is None,
           "the prefix holds nothing of VANTROK before the install")
     delivery = session.add_delivery(6)
+    built = os.path.dirname(session.args.installer)
+    current = Release(session.args.version, session.args.installer, session.args.exe,
+                      os.path.join(built, "vantrok-check.exe"))
+    newer = make_newer_release(session)
 
-    run_installer(session, "install")
+    check(run_installer(session, current) == 0, "install: exit code 0")
     entry = uninstall_entry(session) or {}
     folder = entry.get("InstallLocation", "")
     check(re.fullmatch(r"C:\\Program Files( \(x86\))?\\VANTROK", folder), f"installed into {folder}")
     program = folder + "\\VANTROK.exe"
-    check(filecmp.cmp(session.drive_c(program), session.args.exe, shallow=False),
-          "VANTROK.exe is the build's")
-    check(os.path.isfile(session.drive_c(folder + "\\uninstall.exe")), "the uninstaller is there")
-    check(session.helper("shortcut-target", STARTUP_SHORTCUT).strip() == program,
+    expect_installed(session, folder, current, "install")
+    check(session.helper("shortcut-target", STARTUP_SHORTCUT).split("\n")[0] == program,
           "the common Startup folder's shortcut starts the installed program")
-    check(entry.get("DisplayName") == "VANTROK" and entry.get("DisplayVersion") == session.args.version,
-          f"Programs and Features lists VANTROK {session.args.version}")
-    check(entry.get("UninstallString") == f'"{folder}\\uninstall.exe"'
-          and entry.get("QuietUninstallString") == f'"{folder}\\uninstall.exe" /S',
-          "with its uninstaller, also silent")
-    wait_for(lambda: len(session.windows_processes(program)) == 1, 20,
-             "the installer starts the installed program")
-    first = session.windows_processes(program)
+    check(session.helper("shortcut-target", CHECK_SHORTCUT).split("\n")[:2]
+          == ["C:\\windows\\system32\\cmd.exe", f'/k "{folder}\\vantrok-check.exe" report --last 31'],
+          "the Start menu's check opens a console with the last 31 days' report")
+    code, output = session.wine("C:\\windows\\system32\\cmd.exe", "/c", f"{folder}\\vantrok-check.exe",
+                                "report", "--last", "31")
+    check(code in (0, 1) and "Deliveries completed" in output, "and that report runs against the station")
+    check(entry.get("DisplayName") == "VANTROK", "Programs and Features lists VANTROK")
+    check(entry.get("QuietUninstallString") == f'"{folder}\\uninstall.exe" /S _?={folder}',
+          "its quiet uninstall runs in place, to its end")
+    running = expect_started_for_user(session, [], "install")
 
-    # Still in its start-up minute: it has no window to close.
-    run_installer(session, "upgrade over the running copy")
-    wait_for(lambda: len(session.windows_processes(program)) == 1
-             and session.windows_processes(program) != first, 20,
-             "the running copy is ended and the new one started")
+    check(run_installer(session, current) == 0, "same-version reinstall: exit code 0")
+    expect_installed(session, folder, current, "reinstall")
+    running = expect_started_for_user(session, running, "reinstall")
 
-    window = session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY,
-                                     "the installed program's window")
+    holder = hold_file(session, program, 40)
+    check(run_installer(session, newer) == EXIT_FILE_IN_USE, "upgrade while held: exit code 'a file is in use'")
+    expect_installed(session, folder, current, "the failed upgrade")
+    running = expect_started_for_user(session, running, "the failed upgrade restarts the copy it ended")
+    check(ended(holder, 60), "the scanner lets go")
+
+    check(run_installer(session, newer) == 0, f"upgrade to {newer.version}: exit code 0")
+    expect_installed(session, folder, newer, "upgrade")
+    running = expect_started_for_user(session, running, "upgrade")
+
+    check(run_installer(session, current) == EXIT_NEWER_INSTALLED,
+          "downgrade: exit code 'a newer version is installed'")
+    expect_installed(session, folder, newer, "the refused downgrade")
+    check(session.windows_processes("VANTROK.exe") == running, "the refused downgrade leaves VANTROK running")
+
+    check(run_installer(session, current, "/ALLOWDOWNGRADE") == 0, "downgrade asked for: exit code 0")
+    expect_installed(session, folder, current, "the downgrade asked for")
+    running = expect_started_for_user(session, running, "the downgrade asked for")
+
+    window = session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the installed program's window")
     expect_import(session, delivery, "the installed program carries a delivery")
 
-    # As a roll-out tool would: the quiet uninstall command that the entry gives.
-    quoted_program, arguments = re.fullmatch(r'"([^"]+)" (.*)', entry["QuietUninstallString"]).groups()
-    code, _ = session.wine(quoted_program, *arguments.split(), timeout=300)
-    check(code == 0, "the silent uninstaller starts")
-    # The uninstaller works from a copy of itself in the temporary folder.
-    wait_for(lambda: not session.windows_processes("_?="), 60, "the uninstaller finishes")
+    command = (uninstall_entry(session) or {}).get("QuietUninstallString", "")
+    holder = hold_file(session, folder + "\\vantrok-check.exe", 15)
+    check(quiet_uninstall(session, command) == EXIT_FILE_IN_USE, "uninstall while held: exit code 'a file is in use'")
+    expect_installed(session, folder, current, "the failed uninstall")
+    check(uninstall_entry(session) is not None, "the failed uninstall keeps its entry")
+    expect_started_for_user(session, running, "the failed uninstall restarts the copy it ended")
+    check(ended(holder, 60), "the scanner lets go")
+
+    check(quiet_uninstall(session, command) == 0, "the quiet uninstall command: exit code 0")
     check(not session.windows_processes("VANTROK.exe") and not session.windows(MAIN_CAPTION),
-          "the uninstaller ends the running copy")
-    check(uninstall_entry(session) is None, "the Programs and Features entry is gone")
-    leftovers = files_named_vantrok(session)
-    check(not leftovers, f"no file or shortcut of VANTROK is left {leftovers}")
-    check(not os.path.exists(session.drive_c(folder)), "its folder is gone")
+          "when it returns: VANTROK is ended")
+    check(uninstall_entry(session) is None, "when it returns: the Programs and Features entry is gone")
+    left = files_named_vantrok(session)
+    allowed = {session.drive_c(folder), session.drive_c(folder + "\\uninstall.exe")}
+    check(set(left) <= allowed, f"when it returns: nothing left but the folder and its uninstaller {left}")
+    wait_for(lambda: not files_named_vantrok(session), 30, "soon after: no file or folder of VANTROK is left")
     left_in_registry = registry_lines_naming_vantrok(session)
     check(not left_in_registry, f"no registry key or value names VANTROK {left_in_registry}")
 
@@ -585,8 +704,10 @@ def main():
     parser.add_argument("--record-size", type=int, help="the tray record's expected cbSize (tray-record)")
     parser.add_argument("--installer", help="the installer of --exe (installer)")
     parser.add_argument("--version", help="the version the installer registers (installer)")
+    parser.add_argument("--nsi", help="the installer's script, to make another version's (installer)")
+    parser.add_argument("--launch", help="the installer's vantrok-launch.exe, for the same (installer)")
     args = parser.parse_args()
-    for name in ("exe", "helper", "probe", "installer"):
+    for name in ("exe", "helper", "probe", "installer", "nsi", "launch"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
 

@@ -119,6 +119,21 @@ TEST_F(ReconciliationReadsTest, HoseFuelTypesListTheWholeHoseMasterNullCodesIncl
     EXPECT_EQ(nulls, 1u);
 }
 
+TEST_F(ReconciliationReadsTest, LastSaleIsTheLatestDateOneNullRowWithoutAny) {
+    ResultTable t = query(*sales, texts::lastSale);
+    ASSERT_EQ(t.columns.size(), 1u);
+    EXPECT_EQ(t.columns[0].name, "Last_S_Date");
+    EXPECT_EQ(t.columns[0].type, SqlType::DateTime);
+    EXPECT_EQ(column(t, 0), (Values{"NULL"}));
+
+    addSale("INV/C9/251116/1", "2016-11-25 09:00:00", 7);
+    addSale("INV/C9/251116/2", "2016-11-25 17:40:00.5", 8);  // stored without the server's own form
+    station.sql("torvane", "INSERT INTO D17_DailySale (VocNo, S_Date, Delivery_ID) VALUES ('x', NULL, 9)");
+    addSale("INV/C9/241116/1", "2016-11-24 23:59:59.997", 6);
+    t = query(*sales, texts::lastSale);
+    EXPECT_EQ(column(t, 0), (Values{"2016-11-25 17:40:00.500"}));
+}
+
 TEST_F(ReconciliationReadsTest, EachReadsItsOwnDatabaseAndNoVariantOfIt) {
     expectError(failureOf([&] { query(*controller, texts::dailySales("01-Nov-2016", "01-Dec-2016")); }), "42S02",
                 208, "Invalid object name 'D17_DailySale'.");
@@ -126,10 +141,13 @@ TEST_F(ReconciliationReadsTest, EachReadsItsOwnDatabaseAndNoVariantOfIt) {
                 "Invalid object name 'D10_Hose'.");
     expectError(failureOf([&] { query(*sales, texts::readingsBefore("01-Nov-2016")); }), "42S02", 208,
                 "Invalid object name 'Hose_Delivery'.");
+    expectError(failureOf([&] { query(*controller, texts::lastSale); }), "42S02", 208,
+                "Invalid object name 'D17_DailySale'.");
     for (const std::string& variant :
          {std::string("select Delivery_ID,S_Date,VocNo from D17_DailySale where S_Date>='01-Nov-2016'"),
           texts::dailySales("01-Nov-2016", "01-Dec-2016") + " order by S_Date",
-          std::string("select pump_no,hose_number,fueltypecode,tank_no from D10_Hose")}) {
+          std::string("select pump_no,hose_number,fueltypecode,tank_no from D10_Hose"),
+          std::string("select max(S_Date) from D17_DailySale")}) {
         EXPECT_EQ(failureOf([&] { query(*sales, variant); }).nativeError, 102) << variant;
     }
 }

@@ -68,6 +68,7 @@ inline std::string dailySales(const std::string& from, const std::string& until)
 }
 
 inline const std::string hoseFuelTypes = "select pump_no,hose_number,fueltypecode from D10_Hose";
+inline const std::string lastSale = "select max(S_Date) as Last_S_Date from D17_DailySale";
 
 inline std::string dailySaleCall(bool withReturnValue) {
     std::string markers = "?";

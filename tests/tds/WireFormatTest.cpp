@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "sim/tds/Bytes.h"
 #include "sim/tds/Login.h"
 #include "sim/tds/SessionSettings.h"
@@ -87,6 +90,47 @@ TEST(WireFormat, AParameterValueItsOwnTypeDoesNotAllowIsRefused) {
     out.u8(1);
     out.u64(9999999999999999000ULL);
     ByteReader in(out.bytes());
+    EXPECT_THROW(readTypedValue(in), InvalidValue);
+}
+
+TEST(WireFormat, AFixedSizeTypeOfAnotherSizeIsAProtocolError) {
+    // Type, longest value, the value's length and that many bytes: an IntN of
+    // 9 bytes was once shifted past its 64 bits.
+    const std::pair<std::uint8_t, std::uint8_t> wrongSizes[] = {
+        {0x26, 3}, {0x26, 9}, {0x26, 16}, {0x68, 2}, {0x6D, 2}, {0x6E, 2}, {0x6F, 3}, {0x6F, 16}};
+    for (const auto& [type, length] : wrongSizes) {
+        ByteWriter out;
+        out.u8(type);
+        out.u8(length);
+        out.u8(length);
+        out.raw(std::string(length, '\xFF'));
+        ByteReader in(out.bytes());
+        EXPECT_THROW(readTypedValue(in), ProtocolError) << int(type) << " of " << int(length);
+    }
+}
+
+TEST(WireFormat, ADecimalBeyondThirtyEightDigitsIsRefusedNotWrapped) {
+    // Precision, scale and the value's sixteen magnitude bytes.
+    const auto decimal = [](std::uint8_t precision, std::uint8_t scale, char fill) {
+        ByteWriter out;
+        out.u8(0x6A);
+        out.u8(17);
+        out.u8(precision);
+        out.u8(scale);
+        out.u8(17);
+        out.u8(1);
+        out.raw(std::string(16, fill));
+        return out.bytes();
+    };
+    // A precision beyond 38 was once raised to its power before it was checked.
+    for (std::uint8_t precision : {39, 77, 255}) {
+        const std::string bytes = decimal(precision, 0, '\x01');
+        ByteReader in(bytes);
+        EXPECT_THROW(readTypedValue(in), InvalidValue) << int(precision);
+    }
+    // All sixteen bytes set were once read as the magnitude -1.
+    const std::string allSet = decimal(38, 0, '\xFF');
+    ByteReader in(allSet);
     EXPECT_THROW(readTypedValue(in), InvalidValue);
 }
 

@@ -61,6 +61,8 @@ void MainWindow::create() {
                                         CW_USEDEFAULT, bounds.right - bounds.left,
                                         bounds.bottom - bounds.top, nullptr, nullptr, instance_,
                                         this);
+    // A failed load made the creation fail: its own error says why.
+    boundary_.rethrowHeld();
     if (!window) ThrowLastError("creating the main window");
 }
 
@@ -108,7 +110,9 @@ LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam,
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
+    // A failure while loading makes CreateWindowEx fail; any other message counts as handled.
+    const LRESULT failed = message == WM_NCCREATE ? FALSE : message == WM_CREATE ? -1 : 0;
+    return self->boundary_.call([&] { return self->handle(message, wParam, lParam); }, failed);
 }
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "ui/CallbackBoundary.h"
 #include "ui/TimerSchedule.h"
 #include "ui/TrayEvents.h"
 #include "ui/win32/Handles.h"
@@ -27,6 +28,8 @@ public:
     // starts the timers before it becomes visible. Throws std::system_error.
     void show();
     bool isOpen() const noexcept { return window_ != nullptr; }
+    // Throws, once, what a message handler threw while Windows was calling it.
+    void rethrowHandlerError() { boundary_.rethrowHeld(); }
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -37,6 +40,7 @@ private:
     void fitToDpi(unsigned dpi);
 
     HINSTANCE instance_;
+    CallbackBoundary boundary_;
     std::optional<Icon> largeIcon_;
     std::optional<Icon> smallIcon_;
     std::optional<WindowClass> class_;
