@@ -198,9 +198,12 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
     auto store = [this, refuse, timeout, values = std::move(values)]() -> std::vector<StatementResult> {
         checkLink();
         if (refuse) throw errors::raised("INS_UPD_D17_DailySale1: the daily sale was refused.");
-        const SharedForStatement hold(salesLock_, timeout, cancelWait_);
-        dailySale_.insert(values);
-        backup_.salesChanged();
+        {
+            const SharedForStatement hold(salesLock_, timeout, cancelWait_);
+            dailySale_.insert(values);
+            backup_.salesChanged();
+        }
+        // The statement is over and its lock released; only the reply waits.
         holdAfterSale(stationDir_, faults_.current());
         return {{std::nullopt, 1}};
     };
