@@ -196,6 +196,12 @@ TEST_F(ConnectionAndFaultsTest, HeldDailySaleIsStoredAndAnnouncedUntilSwitchedOf
     EXPECT_EQ(holder, std::to_string(::getpid()));
     EXPECT_EQ(station.sales().size(), 2u) << "the held sale is stored";
     EXPECT_FALSE(told);
+    // Only the reply waits: the insert's table lock is released, so another
+    // connection takes the lock exclusively at once.
+    auto other = connect("torvane");
+    const std::string dayLock = "select count(*) from D17_DailySale with (tablockx, holdlock) "
+                                "where S_Date>='25-Nov-2016' and S_Date<'26-Nov-2016'";
+    EXPECT_NO_THROW(readThrough(other->execute(dayLock, {}, seconds(2))));
 
     station.setFault("hold-after-sale", "off");
     client.join();
