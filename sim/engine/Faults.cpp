@@ -27,6 +27,7 @@ FaultState parse(std::istream& in) {
         else if (name == "proc-fails") s.procFails = on;
         else if (name == "backup-fails") s.backupFails = on;
         else if (name == "backup-seconds") s.backupSeconds = std::stoi(value);
+        else if (name == "hold-after-sale") s.holdAfterSale = on;
     }
     return s;
 }
@@ -37,7 +38,8 @@ std::string format(const FaultState& s) {
     out << "refuse-connections " << onOff(s.refuseConnections) << "break-connections " << onOff(s.breakConnections)
         << "break-generation " << s.breakGeneration << "\n"
         << "proc-fails " << onOff(s.procFails) << "backup-fails " << onOff(s.backupFails) << "backup-seconds "
-        << s.backupSeconds << "\n";
+        << s.backupSeconds << "\n"
+        << "hold-after-sale " << onOff(s.holdAfterSale);
     return out.str();
 }
 
@@ -88,10 +90,11 @@ void switchFault(const std::string& stationDir, std::string_view name, std::stri
     } else if (name == "proc-fails") s.procFails = parseSwitch(name, value);
     else if (name == "backup-fails") s.backupFails = parseSwitch(name, value);
     else if (name == "backup-seconds") s.backupSeconds = parseSeconds(value);
+    else if (name == "hold-after-sale") s.holdAfterSale = parseSwitch(name, value);
     else
         throw std::invalid_argument("unknown fault '" + std::string(name) +
                                     "' (refuse-connections, break-connections, proc-fails, backup-fails, "
-                                    "backup-seconds)");
+                                    "backup-seconds, hold-after-sale)");
     std::string path = faultsFile(stationDir);
     std::string temporary = path + ".new";
     {

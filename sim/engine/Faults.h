@@ -18,12 +18,14 @@ struct FaultState {
     bool procFails = false;
     bool backupFails = false;
     int backupSeconds = 0;
+    // A daily sale's write waits right after its insert while this is on.
+    bool holdAfterSale = false;
 };
 
 FaultState readFaults(const std::string& stationDir);
 
 // Sets one switch ("refuse-connections", "break-connections", "proc-fails",
-// "backup-fails" take on|off; "backup-seconds" takes a number of seconds)
+// "backup-fails", "hold-after-sale" take on|off; "backup-seconds" takes a number of seconds)
 // and writes the file atomically. Throws std::invalid_argument on a bad name
 // or value, std::runtime_error when the file cannot be written.
 void switchFault(const std::string& stationDir, std::string_view name, std::string_view value);

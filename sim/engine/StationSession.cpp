@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "sim/engine/ProcedureColumns.h"
+#include "sim/engine/SaleHold.h"
 #include "sim/engine/Schema.h"
 #include "sim/engine/SqlErrors.h"
 #include "sim/engine/StationFiles.h"
@@ -197,9 +198,13 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
     auto store = [this, refuse, timeout, values = std::move(values)]() -> std::vector<StatementResult> {
         checkLink();
         if (refuse) throw errors::raised("INS_UPD_D17_DailySale1: the daily sale was refused.");
-        const SharedForStatement hold(salesLock_, timeout, cancelWait_);
-        dailySale_.insert(values);
-        backup_.salesChanged();
+        {
+            const SharedForStatement hold(salesLock_, timeout, cancelWait_);
+            dailySale_.insert(values);
+            backup_.salesChanged();
+        }
+        // The statement is over and its lock released; only the reply waits.
+        holdAfterSale(stationDir_, faults_.current());
         return {{std::nullopt, 1}};
     };
     if (lenient_) return Outcome::count(store().front().rowCount);

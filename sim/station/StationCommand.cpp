@@ -36,7 +36,7 @@ constexpr const char* usage =
     "  sales DIR\n"
     "  log DIR\n"
     "  fault DIR [NAME on|off|N]   refuse-connections, break-connections, proc-fails, backup-fails,\n"
-    "                              backup-seconds N\n"
+    "                              backup-seconds N, hold-after-sale\n"
     "  traffic DIR --every SECONDS [--count N] [--seed S]\n"
     "  hose DIR --pump P --hose H (--fuel CODE | --null-fuel)\n"
     "  sql DIR DATABASE \"SQLITE STATEMENTS\"\n";
@@ -146,7 +146,8 @@ int fault(const std::vector<std::string>& args, std::ostream& out) {
         auto onOff = [](bool b) { return b ? "on" : "off"; };
         out << "refuse-connections " << onOff(s.refuseConnections) << "\nbreak-connections "
             << onOff(s.breakConnections) << "\nproc-fails " << onOff(s.procFails) << "\nbackup-fails "
-            << onOff(s.backupFails) << "\nbackup-seconds " << s.backupSeconds << "\n";
+            << onOff(s.backupFails) << "\nbackup-seconds " << s.backupSeconds << "\nhold-after-sale "
+            << onOff(s.holdAfterSale) << "\n";
         return 0;
     }
     if (args.size() != 4) throw UsageError("fault takes DIR NAME on|off|N");

@@ -1,5 +1,11 @@
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include "sim/engine/SaleHold.h"
 #include "tests/sim/EngineTest.h"
 #include "tests/sim/StatementTexts.h"
 
@@ -163,6 +169,44 @@ TEST_F(ConnectionAndFaultsTest, BackupFaultsFailOrSlowTheProcedure) {
     auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_GE(waited, std::chrono::milliseconds(990));
     EXPECT_LT(waited, std::chrono::milliseconds(2500));
+}
+
+// The moment a crash loses most: the sale stored, its client not yet told.
+// The hold announces itself with the id of the process that holds it.
+TEST_F(ConnectionAndFaultsTest, HeldDailySaleIsStoredAndAnnouncedUntilSwitchedOff) {
+    auto sales = connect("torvane");
+    std::vector<ParamValue> values(24, ParamValue{"1", SqlType::VarChar});
+    values[1] = {"2016-11-25 10:00:00", SqlType::DateTime};
+    readThrough(sales->execute(texts::dailySaleCall(false), values, seconds(30)));
+    EXPECT_FALSE(std::filesystem::exists(saleHoldFile(station.dir()))) << "announced without the switch";
+
+    station.setFault("hold-after-sale", "on");
+    values[0] = {"INV/C9/251116/2", SqlType::VarChar};
+    std::atomic<bool> told{false};
+    std::thread client([&] {
+        readThrough(sales->execute(texts::dailySaleCall(false), values, seconds(30)));
+        told = true;
+    });
+    const auto until = std::chrono::steady_clock::now() + seconds(10);
+    while (!std::filesystem::exists(saleHoldFile(station.dir())) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::string holder;
+    std::ifstream(saleHoldFile(station.dir())) >> holder;
+    EXPECT_EQ(holder, std::to_string(::getpid()));
+    EXPECT_EQ(station.sales().size(), 2u) << "the held sale is stored";
+    EXPECT_FALSE(told);
+    // Only the reply waits: the insert's table lock is released, so another
+    // connection takes the lock exclusively at once.
+    auto other = connect("torvane");
+    const std::string dayLock = "select count(*) from D17_DailySale with (tablockx, holdlock) "
+                                "where S_Date>='25-Nov-2016' and S_Date<'26-Nov-2016'";
+    EXPECT_NO_THROW(readThrough(other->execute(dayLock, {}, seconds(2))));
+
+    station.setFault("hold-after-sale", "off");
+    client.join();
+    EXPECT_TRUE(told);
+    EXPECT_FALSE(std::filesystem::exists(saleHoldFile(station.dir())));
 }
 
 TEST_F(ConnectionAndFaultsTest, LogsEveryStatementWithItsDatabase) {

@@ -143,8 +143,10 @@ TEST_F(StationCommandTest, PrintsSalesLogAndFaults) {
 
     EXPECT_EQ(run({"fault", station.dir(), "backup-seconds", "12"}).code, 0);
     EXPECT_EQ(run({"fault", station.dir(), "refuse-connections", "on"}).code, 0);
+    EXPECT_EQ(run({"fault", station.dir(), "hold-after-sale", "on"}).code, 0);
     EXPECT_EQ(run({"fault", station.dir()}).out,
-              "refuse-connections on\nbreak-connections off\nproc-fails off\nbackup-fails off\nbackup-seconds 12\n");
+              "refuse-connections on\nbreak-connections off\nproc-fails off\nbackup-fails off\nbackup-seconds 12\n"
+              "hold-after-sale on\n");
 }
 
 TEST_F(StationCommandTest, RegistersTheStationForUnixOdbc) {

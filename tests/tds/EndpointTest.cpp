@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "sim/tds/Endpoint.h"
 #include "tests/sim/driver/OdbcClient.h"
 #include "tests/support/StationTest.h"
 
@@ -131,4 +132,24 @@ TEST_F(Endpoint, APreparedStatementRunsOnceForEachExecution) {
         }
     }
     EXPECT_EQ(station.statements("torvane"), (std::vector<std::string>{backup, backup}));
+}
+
+// A station killed and served again must take its port back at once, while
+// the connections of the one before are still closing.
+TEST_F(Endpoint, ARestartedEndpointListensOnTheSamePortAtOnce) {
+    auto first = std::make_unique<vantrok::sim::tds::Endpoint>(station.dir(), 0);
+    const std::uint16_t port = first->port();
+    first->start();
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string preLogin = {0x01, 0x00, 0x06, 0x00, 0x01, static_cast<char>(0xFF), 0x00};
+    ASSERT_FALSE(exchange(socket, 0x12, preLogin).empty());
+    // The server closes first, so its side of the connection lingers on the port.
+    first.reset();
+    ::close(socket);
+    EXPECT_NO_THROW(vantrok::sim::tds::Endpoint(station.dir(), port));
 }
