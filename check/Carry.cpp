@@ -40,8 +40,15 @@ std::int64_t deliveryIdOf(const db::Fields& row) {
 class CarryRun {
 public:
     CarryRun(Bridge& bridge, Settle& settle, CarryLog& log) : bridge_(bridge), settle_(settle), log_(log), trap_(bridge.trace()) {
-        bridge_.onSaleWritten([this](ImportKind, const SaleValues& values) { lastVoucher_ = valueText(values[0], "VocNo"); });
+        // Told of the voucher of each write for as long as the run lasts, the bridge's own observer as well.
+        previousObserver_ = bridge_.onSaleWritten([this](ImportKind kind, const SaleValues& values) {
+            lastVoucher_ = valueText(values[0], "VocNo");
+            if (previousObserver_) previousObserver_(kind, values);
+        });
     }
+    ~CarryRun() { bridge_.onSaleWritten(std::move(previousObserver_)); }
+    CarryRun(const CarryRun&) = delete;
+    CarryRun& operator=(const CarryRun&) = delete;
 
     void writeDay(const CalendarDay& day, const std::map<std::int64_t, std::int64_t>& types) {
         for (db::Row& row : readDay(day, types)) {
@@ -176,6 +183,7 @@ private:
     ErrorTrap trap_;
     CarryOutcome outcome_;
     std::string lastVoucher_;
+    Bridge::SaleObserver previousObserver_;
     // Stable addresses: the checks keep pointers while rewrites are added.
     std::deque<CarriedSale> carried_;
 };

@@ -38,7 +38,8 @@ public:
     db::StoredProcedure& saleWriteCommand();
 
     // Told of every daily sale written; the developer tools print them.
-    void onSaleWritten(SaleObserver observer) { saleObserver_ = std::move(observer); }
+    // Returns the observer it replaces, for one that is told for a while.
+    SaleObserver onSaleWritten(SaleObserver observer) { return std::exchange(saleObserver_, std::move(observer)); }
     void saleWritten(ImportKind kind, const SaleValues& values) const;
 
     // Runs work that uses one connection; an error that breaks the connection

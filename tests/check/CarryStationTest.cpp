@@ -89,7 +89,9 @@ TEST_F(Carry, WritesBesideImportsOfTheSameDayGiveNoInvoiceNumberTwice) {
             ImportCycle(importer);
         }
     });
-    settle.meanwhile = [] { std::this_thread::sleep_for(1500ms); };
+    // Far longer than an import's number query and write take, as carry's
+    // real wait is to VANTROK's command time-outs.
+    settle.pause = 1500ms;
     const check::CarryOutcome outcome = carry("2016-11-24", "2016-11-24");
     stop = true;
     imports.join();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,14 +15,16 @@
 
 namespace vantrok::testing {
 
-// Carry's wait, done at once: the test plays what happens meanwhile.
+// Carry's wait, short: the test plays what happens meanwhile.
 class ScriptedSettle final : public check::Settle {
 public:
     void wait() override {
         ++waits;
+        std::this_thread::sleep_for(pause);
         if (meanwhile) std::exchange(meanwhile, nullptr)();
     }
     std::function<void()> meanwhile;  // once, at the first wait
+    std::chrono::milliseconds pause{0};  // at every wait
     int waits = 0;
 };
 
