@@ -8,6 +8,7 @@
 ;   LAUNCH     vantrok-launch.exe, which starts VANTROK as the logged-on user (not installed)
 ;   OUTFILE    the installer to write
 ;   TARGET     x86-unicode for the 32-bit program, amd64-unicode for the 64-bit one
+; and, for a signed build, SIGN_SCRIPT and SIGN_CERT (installer/sign-windows.sh).
 Unicode true
 Target ${TARGET}
 !include FileFunc.nsh
@@ -32,6 +33,14 @@ SetCompressor /SOLID lzma
 BrandingText "VANTROK ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+
+; Reproducible releases: the files' own dates stay out of the installer, and
+; a signed build signs the uninstaller before it is packed, then the installer.
+SetDateSave off
+!ifdef SIGN_CERT
+  !uninstfinalize '"${SIGN_SCRIPT}" "${SIGN_CERT}" "%1"' = 0
+  !finalize '"${SIGN_SCRIPT}" "${SIGN_CERT}" "%1"' = 0
+!endif
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductName" "VANTROK"
