@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "check/CalendarDay.h"
+#include "check/station/CalendarDay.h"
 
 namespace vantrok::check {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "BridgeStationTest.h"
-#include "check/Carry.h"
-#include "check/Reconciliation.h"
-#include "check/StationReadings.h"
+#include "check/carry/Carry.h"
+#include "check/report/Reconciliation.h"
+#include "check/station/StationReadings.h"
 
 namespace vantrok::testing {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "check/InvoiceSeries.h"
+#include "check/report/InvoiceSeries.h"
 
 namespace vantrok::check {
 namespace {

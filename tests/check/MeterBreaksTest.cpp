@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "check/MeterBreaks.h"
+#include "check/report/MeterBreaks.h"
 #include "db/Decimal.h"
 
 namespace vantrok::check {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CheckStationTest.h"
-#include "check/ReportFormats.h"
+#include "check/report/ReportFormats.h"
 #include "import/ImportCycle.h"
 #include "import/SelectionTexts.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "CheckStationTest.h"
-#include "check/StatusCommand.h"
-#include "check/StatusFormats.h"
+#include "check/status/StatusCommand.h"
+#include "check/status/StatusFormats.h"
 #include "import/ImportCycle.h"
 
 namespace vantrok::testing {
