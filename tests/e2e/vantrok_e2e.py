@@ -10,7 +10,7 @@ Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
 tray-record (with --probe and --record-size), installer (with --installer,
 --version, --nsi and --launch), installed-carries (with --installer and
 --version: install, carry a delivery, uninstall), installer-in-job (with
---installer, --version and --job-runner).
+--installer, --version, --launch and --job-runner).
 A 32-bit prefix (--arch win32) needs a kernel that runs 32-bit programs and
 the 32-bit Wine and ODBC libraries; where they are missing the run exits with
 SKIPPED (77) and says why.
@@ -757,6 +757,11 @@ def scenario_installer_in_job(session):
     running = expect_started_for_user(session, [], "the install in the job")
     time.sleep(5)
     check(session.windows_processes("VANTROK.exe") == running, "the closed job left VANTROK running")
+    (process,) = vantrok_processes(session)
+    record = os.path.join(session.work, "sessions.txt")
+    code, _ = session.wine(session.args.launch, "--record", windows_path(record))
+    check(code == 0 and read_text(record) == re.search(r"session=(\d+)", process).group(1) + "\n",
+          "the helper's record names the session VANTROK runs in")
     delivery = session.add_delivery(6)
     session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the installed program's window")
     expect_import(session, delivery, "VANTROK carries a delivery after the job is closed")
