@@ -47,12 +47,23 @@ UniqueHandle OwnToken() {
     return UniqueHandle{token};
 }
 
-std::optional<bool> IsLocalSystem(HANDLE token) {
+// The token's TOKEN_USER record; empty when it cannot be read.
+std::vector<unsigned char> TokenUserRecord(HANDLE token) {
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return std::nullopt;
-    return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, WinLocalSystemSid) != FALSE;
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    return buffer;
+}
+
+PSID UserSid(std::vector<unsigned char>& tokenUser) {
+    return reinterpret_cast<TOKEN_USER*>(tokenUser.data())->User.Sid;
+}
+
+std::optional<bool> IsLocalSystem(HANDLE token) {
+    std::vector<unsigned char> user = TokenUserRecord(token);
+    if (user.empty()) return std::nullopt;
+    return IsWellKnownSid(UserSid(user), WinLocalSystemSid) != FALSE;
 }
 
 std::optional<bool> IsElevated(HANDLE token) {
@@ -64,16 +75,12 @@ std::optional<bool> IsElevated(HANDLE token) {
 
 // DOMAIN\name of this process's account; empty when it cannot be read.
 std::wstring OwnAccountName(HANDLE token) {
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    std::vector<unsigned char> user = TokenUserRecord(token);
+    if (user.empty()) return {};
     WCHAR name[256], domain[256];
     DWORD nameLength = 256, domainLength = 256;
     SID_NAME_USE use;
-    if (!LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, name, &nameLength, domain,
-                           &domainLength, &use))
-        return {};
+    if (!LookupAccountSidW(nullptr, UserSid(user), name, &nameLength, domain, &domainLength, &use)) return {};
     return std::wstring(domain) + L"\\" + name;
 }
 
