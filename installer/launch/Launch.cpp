@@ -1,62 +1,84 @@
 #include "installer/launch/Launch.h"
 
-#include <algorithm>
+#include "installer/launch/SessionRule.h"
 
 namespace vantrok::installer {
 namespace {
 
-// Session 0 holds services only: nobody ever sees a program there.
-constexpr std::uint32_t ServicesSession = 0;
-
-bool HasUserAtIt(const Session& session) {
-    return session.id != ServicesSession && session.active && session.userLoggedOn;
-}
-
-}  // namespace
-
-std::optional<std::uint32_t> InteractiveUserSession(std::optional<std::uint32_t> console,
-                                                    const std::vector<Session>& sessions) {
-    if (console) {
-        auto at = std::find_if(sessions.begin(), sessions.end(),
-                               [&](const Session& s) { return s.id == *console; });
-        if (at != sessions.end() && HasUserAtIt(*at)) return at->id;
-    }
-    auto first = std::find_if(sessions.begin(), sessions.end(), HasUserAtIt);
-    if (first != sessions.end()) return first->id;
-    return std::nullopt;
-}
-
-Plan PlanLaunch(LaunchPlatform& platform) {
-    switch (platform.account()) {
+// Without breakaway a child stays in the job; with it, a job that does not
+// allow it makes the start fail. A child of the shell is in the shell's job.
+std::vector<Road> PreferredRoads(Account account, Job job, std::uint32_t ownSession, bool shellRunning,
+                                 const Session& target) {
+    bool ownDesktop = target.id == ownSession && target.mine;
+    switch (account) {
         case Account::System:
-            if (auto session = InteractiveUserSession(platform.consoleSession(), platform.sessions()))
-                return {Way::AsSessionUser, *session};
-            return {};
+            if (!job.in) return {Road::AsSessionUser, Road::ByTask};
+            // All processes of a job share one session: only a child that
+            // leaves the job may start in the user's.
+            if (job.breakawayAllowed) return {Road::AsSessionUserBreakingAway, Road::ByTask};
+            return {Road::ByTask};
         case Account::ElevatedAdministrator:
-            // Started from the installer it would inherit the full token; the
-            // shell's is the one the user's logon gives it.
-            if (platform.ownSession() != ServicesSession && platform.shellRunning())
-                return {Way::UnderShell};
-            return {};
+            // Another account's credentials typed into UAC cannot open the
+            // session user's shell; the task runs as that user.
+            if (ownDesktop && shellRunning) return {Road::UnderShell, Road::ByTask};
+            return {Road::ByTask};
         case Account::User:
-            if (platform.ownSession() != ServicesSession) return {Way::Directly};
-            return {};
+            if (!ownDesktop) return {Road::ByTask};
+            if (!job.in) return {Road::Directly, Road::ByTask};
+            if (job.breakawayAllowed) return {Road::DirectlyBreakingAway, Road::ByTask};
+            return {Road::ByTask};
         case Account::Unknown:
-            return {};
+            // It might be SYSTEM: only a road that runs as the session's user.
+            return {Road::ByTask};
     }
     return {};
 }
 
-LaunchOutcome Launch(LaunchPlatform& platform) {
-    Plan plan = PlanLaunch(platform);
-    bool started = false;
-    switch (plan.way) {
-        case Way::AsSessionUser: started = platform.startAsSessionUser(plan.session); break;
-        case Way::UnderShell: started = platform.startUnderShell(); break;
-        case Way::Directly: started = platform.startDirectly(); break;
-        case Way::Not: return LaunchOutcome::NobodyLoggedOn;
+bool Take(LaunchPlatform& platform, Road road, const Session& target) {
+    switch (road) {
+        case Road::AsSessionUser: return platform.startAsSessionUser(target.id, false);
+        case Road::AsSessionUserBreakingAway: return platform.startAsSessionUser(target.id, true);
+        case Road::UnderShell: return platform.startUnderShell();
+        case Road::Directly: return platform.startDirectly(false);
+        case Road::DirectlyBreakingAway: return platform.startDirectly(true);
+        case Road::ByTask: return platform.startByTask(target.id, target.user);
     }
-    return started ? LaunchOutcome::Started : LaunchOutcome::StartFailed;
+    return false;
+}
+
+}  // namespace
+
+std::vector<Road> RoadsFor(Account account, Job job, std::uint32_t ownSession, bool shellRunning,
+                           const Session& target, bool taskAllowed) {
+    std::vector<Road> roads = PreferredRoads(account, job, ownSession, shellRunning, target);
+    if (!taskAllowed) std::erase(roads, Road::ByTask);
+    return roads;
+}
+
+LaunchOutcome Launch(LaunchPlatform& platform, const LaunchOptions& options) {
+    std::vector<Session> targets = TargetSessions(platform.consoleSession(), platform.sessions(), options.ended);
+    if (targets.empty()) return LaunchOutcome::NobodyLoggedOn;
+    Account account = platform.account();
+    Job job = platform.job();
+    std::uint32_t ownSession = platform.ownSession();
+    bool shellRunning = platform.shellRunning();
+    bool everyoneStarted = true;
+    for (const Session& target : targets) {
+        bool started = false;
+        for (Road road : RoadsFor(account, job, ownSession, shellRunning, target, options.taskAllowed)) {
+            started = Take(platform, road, target);
+            if (started) break;
+        }
+        everyoneStarted = everyoneStarted && started;
+    }
+    return everyoneStarted ? LaunchOutcome::Started : LaunchOutcome::StartFailed;
+}
+
+bool Detach(LaunchPlatform& platform) {
+    Job job = platform.job();
+    if (!job.in) return platform.startDirectly(false);
+    if (job.breakawayAllowed && platform.startDirectly(true)) return true;
+    return platform.startByTaskAsSelf();
 }
 
 }  // namespace vantrok::installer

@@ -1,7 +1,6 @@
 #include "installer/win32/Win32LaunchPlatform.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 #include <userenv.h>
 #include <wtsapi32.h>
 
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include "installer/win32/Handles.h"
+#include "installer/win32/OneTimeTask.h"
+#include "installer/win32/RunningProcesses.h"
 
 namespace vantrok::installer {
 namespace {
@@ -46,12 +47,23 @@ UniqueHandle OwnToken() {
     return UniqueHandle{token};
 }
 
-std::optional<bool> IsLocalSystem(HANDLE token) {
+// The token's TOKEN_USER record; empty when it cannot be read.
+std::vector<unsigned char> TokenUserRecord(HANDLE token) {
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return std::nullopt;
-    return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, WinLocalSystemSid) != FALSE;
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    return buffer;
+}
+
+PSID UserSid(std::vector<unsigned char>& tokenUser) {
+    return reinterpret_cast<TOKEN_USER*>(tokenUser.data())->User.Sid;
+}
+
+std::optional<bool> IsLocalSystem(HANDLE token) {
+    std::vector<unsigned char> user = TokenUserRecord(token);
+    if (user.empty()) return std::nullopt;
+    return IsWellKnownSid(UserSid(user), WinLocalSystemSid) != FALSE;
 }
 
 std::optional<bool> IsElevated(HANDLE token) {
@@ -59,6 +71,37 @@ std::optional<bool> IsElevated(HANDLE token) {
     DWORD size = 0;
     if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return std::nullopt;
     return elevation.TokenIsElevated != 0;
+}
+
+// DOMAIN\name of this process's account; empty when it cannot be read.
+std::wstring OwnAccountName(HANDLE token) {
+    std::vector<unsigned char> user = TokenUserRecord(token);
+    if (user.empty()) return {};
+    WCHAR name[256], domain[256];
+    DWORD nameLength = 256, domainLength = 256;
+    SID_NAME_USE use;
+    if (!LookupAccountSidW(nullptr, UserSid(user), name, &nameLength, domain, &domainLength, &use)) return {};
+    return std::wstring(domain) + L"\\" + name;
+}
+
+std::wstring SessionText(DWORD session, WTS_INFO_CLASS what) {
+    LPWSTR text = nullptr;
+    DWORD bytes = 0;
+    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, what, &text, &bytes)) return {};
+    std::unique_ptr<WCHAR, WtsFree> owned{text};
+    return text ? std::wstring(text) : std::wstring{};
+}
+
+// DOMAIN\name of the session's user; empty while nobody is logged on to it.
+std::wstring SessionUser(DWORD session) {
+    std::wstring name = SessionText(session, WTSUserName);
+    if (name.empty()) return {};
+    std::wstring domain = SessionText(session, WTSDomainName);
+    return domain.empty() ? name : domain + L"\\" + name;
+}
+
+bool SameAccount(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 DWORD OwnSessionId() {
@@ -76,18 +119,9 @@ DWORD ShellProcessId() {
         GetWindowThreadProcessId(shellWindow, &id);
         return id;
     }
-    HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (processes == INVALID_HANDLE_VALUE) return 0;
-    UniqueHandle snapshot{processes};
     DWORD ownSession = OwnSessionId();
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        DWORD session = 0;
-        if (lstrcmpiW(entry.szExeFile, L"explorer.exe") == 0 &&
-            ProcessIdToSessionId(entry.th32ProcessID, &session) && session == ownSession)
-            return entry.th32ProcessID;
-    }
+    for (const RunningProcess& explorer : ProcessesNamed(L"explorer.exe").value_or(std::vector<RunningProcess>{}))
+        if (explorer.session == ownSession) return explorer.id;
     return 0;
 }
 
@@ -96,10 +130,15 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring{} : path.substr(0, slash);
 }
 
+std::wstring OwnAccount() {
+    UniqueHandle token = OwnToken();
+    return token ? OwnAccountName(token.get()) : std::wstring{};
+}
+
 }  // namespace
 
-Win32LaunchPlatform::Win32LaunchPlatform(std::wstring program)
-    : program_(std::move(program)), folder_(FolderOf(program_)) {}
+Win32LaunchPlatform::Win32LaunchPlatform(std::wstring program, std::wstring arguments, Window window)
+    : program_(std::move(program)), arguments_(std::move(arguments)), folder_(FolderOf(program_)), window_(window) {}
 
 Account Win32LaunchPlatform::account() {
     UniqueHandle token = OwnToken();
@@ -120,25 +159,39 @@ std::optional<std::uint32_t> Win32LaunchPlatform::consoleSession() {
 }
 
 std::vector<Session> Win32LaunchPlatform::sessions() {
+    std::wstring me = OwnAccount();
+    auto described = [&](DWORD id, bool active) {
+        std::wstring user = SessionUser(id);
+        return Session{id, active, user, SameAccount(user, me)};
+    };
     PWTS_SESSION_INFOW info = nullptr;
     DWORD count = 0;
     if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return {};
     std::unique_ptr<WTS_SESSION_INFOW, WtsFree> list{info};
     std::vector<Session> found;
-    for (DWORD i = 0; i < count; ++i) {
-        LPWSTR user = nullptr;
-        DWORD bytes = 0;
-        bool named = WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, info[i].SessionId, WTSUserName,
-                                                 &user, &bytes) != FALSE;
-        std::unique_ptr<WCHAR, WtsFree> name{user};
-        found.push_back({info[i].SessionId, info[i].State == WTSActive, named && user && user[0] != L'\0'});
-    }
+    for (DWORD i = 0; i < count; ++i) found.push_back(described(info[i].SessionId, info[i].State == WTSActive));
+    // Windows always lists at least the services' session; Wine lists none,
+    // while it answers for the session this process runs in, whose desktop
+    // we are on.
+    if (found.empty()) found.push_back(described(OwnSessionId(), true));
     return found;
+}
+
+Job Win32LaunchPlatform::job() {
+    BOOL in = FALSE;
+    // Not knowing is taken as a job that keeps its children.
+    if (!IsProcessInJob(GetCurrentProcess(), nullptr, &in)) return {true, false};
+    if (!in) return {};
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    if (!QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &limits, sizeof limits, nullptr))
+        return {true, false};
+    DWORD flags = limits.BasicLimitInformation.LimitFlags;
+    return {true, (flags & (JOB_OBJECT_LIMIT_BREAKAWAY_OK | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK)) != 0};
 }
 
 bool Win32LaunchPlatform::shellRunning() { return ShellProcessId() != 0; }
 
-bool Win32LaunchPlatform::startAsSessionUser(std::uint32_t session) {
+bool Win32LaunchPlatform::startAsSessionUser(std::uint32_t session, bool breakaway) {
     HANDLE userToken = nullptr;
     if (!WTSQueryUserToken(session, &userToken)) return false;
     UniqueHandle token{userToken};
@@ -148,17 +201,17 @@ bool Win32LaunchPlatform::startAsSessionUser(std::uint32_t session) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.lpDesktop = const_cast<LPWSTR>(L"winsta0\\default");
-    std::wstring commandLine = QuotedProgram();
+    std::wstring commandLine = CommandLine();
     ProcessHandles process;
-    return CreateProcessAsUserW(token.get(), program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                CREATE_UNICODE_ENVIRONMENT, environment.get(), folder_.c_str(), &startup,
-                                &process.info) != FALSE;
+    return CreateProcessAsUserW(token.get(), nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                CREATE_UNICODE_ENVIRONMENT | CreationFlags(breakaway), environment.get(),
+                                Folder(), &startup, &process.info) != FALSE;
 }
 
 bool Win32LaunchPlatform::startUnderShell() {
-    // A child whose parent is the shell gets the shell's token: the user's,
-    // unelevated, as from the Startup folder. It keeps this process's
-    // environment, which VANTROK does not read.
+    // A child whose parent is the shell gets the shell's token (the user's,
+    // unelevated, as from the Startup folder) and the shell's job, not ours.
+    // It keeps this process's environment, which VANTROK does not read.
     DWORD shellId = ShellProcessId();
     if (shellId == 0) return false;
     UniqueHandle shell{OpenProcess(PROCESS_CREATE_PROCESS, FALSE, shellId)};
@@ -172,24 +225,53 @@ bool Win32LaunchPlatform::startUnderShell() {
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.lpAttributeList = attributes.list;
-    std::wstring commandLine = QuotedProgram();
+    std::wstring commandLine = CommandLine();
     ProcessHandles process;
-    return CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          EXTENDED_STARTUPINFO_PRESENT, nullptr, folder_.c_str(), &startup.StartupInfo,
-                          &process.info) != FALSE;
+    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                          EXTENDED_STARTUPINFO_PRESENT | CreationFlags(false), nullptr, Folder(),
+                          &startup.StartupInfo, &process.info) != FALSE;
 }
 
-bool Win32LaunchPlatform::startDirectly() {
+bool Win32LaunchPlatform::startDirectly(bool breakaway) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring commandLine = QuotedProgram();
+    if (window_ == Window::Hidden) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+    }
+    std::wstring commandLine = CommandLine();
     ProcessHandles process;
-    return CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder_.c_str(), &startup, &process.info) != FALSE;
+    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CreationFlags(breakaway),
+                          nullptr, Folder(), &startup, &process.info) != FALSE;
 }
 
-// VANTROK reads no command line: its own name alone, quoted for the spaces
-// of Program Files.
-std::wstring Win32LaunchPlatform::QuotedProgram() const { return L"\"" + program_ + L"\""; }
+bool Win32LaunchPlatform::startByTask(std::uint32_t session, const std::wstring& user) {
+    return RunOnceAsTask({program_, arguments_, folder_}, {user, false, false, session});
+}
+
+bool Win32LaunchPlatform::startByTaskAsSelf() {
+    if (account() == Account::System) return RunOnceAsTask({program_, arguments_, folder_}, {L"SYSTEM", true, true, {}});
+    std::uint32_t own = OwnSessionId();
+    return RunOnceAsTask({program_, arguments_, folder_},
+                         {OwnAccount(), false, true, own == 0 ? std::nullopt : std::optional<std::uint32_t>{own}});
+}
+
+// The program quoted for the spaces of Program Files, then its arguments as
+// the caller wrote them.
+std::wstring Win32LaunchPlatform::CommandLine() const {
+    std::wstring line = L"\"" + program_ + L"\"";
+    if (!arguments_.empty()) line += L" " + arguments_;
+    return line;
+}
+
+// No folder of its own (a bare command's name): ours.
+const wchar_t* Win32LaunchPlatform::Folder() const { return folder_.empty() ? nullptr : folder_.c_str(); }
+
+unsigned long Win32LaunchPlatform::CreationFlags(bool breakaway) const {
+    DWORD flags = breakaway ? CREATE_BREAKAWAY_FROM_JOB : 0;
+    // A console program detached here shows no console window.
+    if (window_ == Window::Hidden) flags |= CREATE_NO_WINDOW;
+    return flags;
+}
 
 }  // namespace vantrok::installer

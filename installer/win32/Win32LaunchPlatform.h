@@ -6,27 +6,35 @@
 
 namespace vantrok::installer {
 
-// Starts one program (VANTROK.exe, with no arguments, in its own folder) in
-// the ways LaunchPlatform names, with Win32.
+// Starts one program in the ways LaunchPlatform names, with Win32: VANTROK.exe
+// with no arguments, or (hidden) the command line a caller detaches.
 class Win32LaunchPlatform : public LaunchPlatform {
 public:
-    explicit Win32LaunchPlatform(std::wstring program);
+    enum class Window { Shown, Hidden };
+    Win32LaunchPlatform(std::wstring program, std::wstring arguments, Window window);
 
     Account account() override;
     std::uint32_t ownSession() override;
     std::optional<std::uint32_t> consoleSession() override;
     std::vector<Session> sessions() override;
+    Job job() override;
     bool shellRunning() override;
 
-    bool startAsSessionUser(std::uint32_t session) override;
+    bool startAsSessionUser(std::uint32_t session, bool breakaway) override;
     bool startUnderShell() override;
-    bool startDirectly() override;
+    bool startDirectly(bool breakaway) override;
+    bool startByTask(std::uint32_t session, const std::wstring& user) override;
+    bool startByTaskAsSelf() override;
 
 private:
-    std::wstring QuotedProgram() const;
+    std::wstring CommandLine() const;
+    const wchar_t* Folder() const;
+    unsigned long CreationFlags(bool breakaway) const;
 
     std::wstring program_;
+    std::wstring arguments_;
     std::wstring folder_;
+    Window window_;
 };
 
 }  // namespace vantrok::installer

@@ -9,7 +9,8 @@ several runs can go side by side:
 Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
 tray-record (with --probe and --record-size), installer (with --installer,
 --version, --nsi and --launch), installed-carries (with --installer and
---version: install, carry a delivery, uninstall).
+--version: install, carry a delivery, uninstall), installer-in-job (with
+--installer, --version, --launch and --job-runner).
 A 32-bit prefix (--arch win32) needs a kernel that runs 32-bit programs and
 the 32-bit Wine and ODBC libraries; where they are missing the run exits with
 SKIPPED (77) and says why.
@@ -737,6 +738,35 @@ def scenario_installer(session):
     expect_uninstall_leaves_nothing(session, folder)
 
 
+def windows_path(path):
+    """A path of this machine as the prefix's programs see it, through drive Z:."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def scenario_installer_in_job(session):
+    """As a deployment agent runs the installer: silent, inside a job object
+    that kills whatever is left in it when the agent closes it. VANTROK must
+    outlive the job and carry a delivery."""
+    release = built_release(session)
+    check(not files_named_vantrok(session), "the prefix holds nothing of VANTROK before the install")
+    code, output = session.wine(session.args.job_runner, windows_path(release.installer), "/S", timeout=300)
+    report("job runner:", output.strip())
+    check(code == 0, "the installer in the job: exit code 0")
+    in_job = re.search(r"processes=(\d+)", output)
+    check(in_job and int(in_job.group(1)) >= 2, "the installer's helper ran inside the job too")
+    running = expect_started_for_user(session, [], "the install in the job")
+    time.sleep(5)
+    check(session.windows_processes("VANTROK.exe") == running, "the closed job left VANTROK running")
+    (process,) = vantrok_processes(session)
+    record = os.path.join(session.work, "sessions.txt")
+    code, _ = session.wine(session.args.launch, "--record", windows_path(record))
+    check(code == 0 and read_text(record) == re.search(r"session=(\d+)", process).group(1) + "\n",
+          "the helper's record names the session VANTROK runs in")
+    delivery = session.add_delivery(6)
+    session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the installed program's window")
+    expect_import(session, delivery, "VANTROK carries a delivery after the job is closed")
+
+
 # The machine field of a PE file's header: what the program was built for.
 PE_MACHINE_I386 = 0x14C
 
@@ -774,6 +804,7 @@ SCENARIOS = {
     "tray-record": (scenario_tray_record, "en_GB.UTF-8"),
     "installer": (scenario_installer, "en_GB.UTF-8"),
     "installed-carries": (scenario_installed_carries, "en_GB.UTF-8"),
+    "installer-in-job": (scenario_installer_in_job, "en_GB.UTF-8"),
 }
 
 
@@ -794,8 +825,9 @@ def main():
     parser.add_argument("--version", help="the version the installer registers (installer)")
     parser.add_argument("--nsi", help="the installer's script, to make another version's (installer)")
     parser.add_argument("--launch", help="the installer's vantrok-launch.exe, for the same (installer)")
+    parser.add_argument("--job-runner", help="job_runner.exe, which runs the installer in a job (installer-in-job)")
     args = parser.parse_args()
-    for name in ("exe", "helper", "probe", "installer", "nsi", "launch"):
+    for name in ("exe", "helper", "probe", "installer", "nsi", "launch", "job_runner"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
 
