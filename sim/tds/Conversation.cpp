@@ -297,10 +297,12 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
         held.reset();
     };
     for (;;) {
+        // The channel sends each packet as it fills, and holds the rest.
+        channel_.write(out.bytes());
+        out.bytes().clear();
         // A cancel between two results stops the statement there.
         if (cancelled_ || channel_.attentionArrived(std::chrono::milliseconds(0))) {
             outcome.abandon();
-            channel_.write(out.bytes());
             throw Interrupted{};
         }
         std::optional<StatementResult> result;

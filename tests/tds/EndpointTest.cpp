@@ -70,6 +70,24 @@ TEST_F(Endpoint, AClientsCancelStopsASlowBackupBeforeItsCopyAndTheConnectionGoes
     EXPECT_EQ(backupCount(), "1\n");
 }
 
+// FreeTDS cancels what it has not read when a cursor closes early. The whole
+// reply had come, the copy included, so the attention finds no statement to
+// stop: it is acknowledged alone and the connection goes on.
+TEST_F(Endpoint, ACursorClosedAtTheRowSetCancelsNothingAndTheConnectionGoesOn) {
+    station.sql("torvane", "INSERT INTO D17_DailySale (VocNo) VALUES ('INV/C9/251116/1')");
+    OdbcClient client;
+    ASSERT_TRUE(SQL_SUCCEEDED(client.connect(salesText)));
+    OdbcStatement statement(client);
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+    ASSERT_EQ(SQLFreeStmt(statement.get(), SQL_CLOSE), SQL_SUCCESS);
+    EXPECT_EQ(backupCount(), "1\n");
+    EXPECT_EQ(station.statements("torvane").back(), "EXEC SYNX_TWO_DB_TO_BK1_BK2");
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+    EXPECT_EQ(statement.text(1), "D17_DailySale");
+}
+
 TEST_F(Endpoint, WhatItDoesNotUnderstandIsRefusedWithAnErrorAndTheConnectionStays) {
     const char* port = std::getenv("TDSPORT");
     ASSERT_NE(port, nullptr);
