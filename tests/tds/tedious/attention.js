@@ -62,10 +62,32 @@ async function lockHolder() {
   };
 }
 
-test('a cancel stops a running procedure before its copy and the connection goes on', async () => {
+// A connection of its own while the backup takes 30 s.
+async function duringSlowBackup(options, check) {
   fault('backup-seconds', '30');
-  const client = await connect(station.port, { options: { cancelTimeout } });
+  const client = await connect(station.port, { options: { cancelTimeout, ...options } });
   try {
+    await check(client);
+  } finally {
+    fault('backup-seconds', '0');
+    client.close();
+  }
+}
+
+// A connection of its own while another session holds the daily sales.
+async function whileLocked(options, check) {
+  const holder = await lockHolder();
+  const client = await connect(station.port, { options: { cancelTimeout, ...options } });
+  try {
+    await check(client, holder);
+  } finally {
+    await holder.release();
+    client.close();
+  }
+}
+
+test('a cancel stops a running procedure before its copy and the connection goes on', () =>
+  duringSlowBackup({}, async (client) => {
     const outcome = started(client, backup);
     await sleep(300);
     const since = Date.now();
@@ -76,30 +98,18 @@ test('a cancel stops a running procedure before its copy and the connection goes
     assert.strictEqual(lastStatement(), `torvane\t{cancelled before its end: ${backup}}`);
     assert.strictEqual(backedUp(), '0');
     await stillWorks(client);
-  } finally {
-    fault('backup-seconds', '0');
-    client.close();
-  }
-});
+  }));
 
-test('a request time-out during a running procedure is acknowledged and the connection goes on', async () => {
-  fault('backup-seconds', '30');
-  const client = await connect(station.port, { options: { cancelTimeout, requestTimeout: 1000 } });
-  try {
+test('a request time-out during a running procedure is acknowledged and the connection goes on', () =>
+  duringSlowBackup({ requestTimeout: 1000 }, async (client) => {
     const error = await started(client, backup);
     assert.strictEqual(error?.code, 'ETIMEOUT', String(error));
     assert.strictEqual(backedUp(), '0');
     await stillWorks(client);
-  } finally {
-    fault('backup-seconds', '0');
-    client.close();
-  }
-});
+  }));
 
-test('a cancel reaches a statement waiting for another session\'s lock', async () => {
-  const holder = await lockHolder();
-  const client = await connect(station.port, { options: { cancelTimeout } });
-  try {
+test('a cancel reaches a statement waiting for another session\'s lock', () =>
+  whileLocked({}, async (client, holder) => {
     const outcome = started(client, backup);
     await sleep(300);
     client.cancel();
@@ -109,16 +119,10 @@ test('a cancel reaches a statement waiting for another session\'s lock', async (
     await holder.release();
     // The lock is gone with its transaction: the same statement runs through.
     assert.deepStrictEqual((await query(client, backup)).rows[0], ['D17_DailySale', 1]);
-  } finally {
-    await holder.release();
-    client.close();
-  }
-});
+  }));
 
-test('a request time-out fires during a lock wait and leaves the open transaction open', async () => {
-  const holder = await lockHolder();
-  const client = await connect(station.port, { options: { cancelTimeout, requestTimeout: 1000 } });
-  try {
+test('a request time-out fires during a lock wait and leaves the open transaction open', () =>
+  whileLocked({ requestTimeout: 1000 }, async (client) => {
     await new Promise((resolve, reject) => client.beginTransaction((error) => (error ? reject(error) : resolve())));
     const since = Date.now();
     const error = await started(client, backup);
@@ -128,8 +132,4 @@ test('a request time-out fires during a lock wait and leaves the open transactio
     // transaction stays for the client to end (no 3903 on its rollback).
     await new Promise((resolve, reject) => client.rollbackTransaction((e) => (e ? reject(e) : resolve())));
     await stillWorks(client);
-  } finally {
-    await holder.release();
-    client.close();
-  }
-});
+  }));
