@@ -14,7 +14,7 @@ let tedious;
 try {
   tedious = require('tedious');
 } catch (error) {
-  console.log(`SKIP: tedious cannot be loaded (${error.message}); ./vantrok test installs it from npm`);
+  console.log(`SKIP: tedious cannot be loaded (${error.message.split('\n')[0]}); ./vantrok test installs it from npm`);
   process.exit(77);
 }
 
@@ -54,12 +54,15 @@ async function startStation({ tool, work, serveArgs = [] }) {
   return {
     port,
     dir,
-    stop() {
-      if (server.exitCode !== null) return Promise.resolve();
-      return new Promise((resolve) => {
-        server.once('exit', () => resolve());
-        server.kill('SIGTERM');
-      });
+    // Ends the server and removes the station.
+    async stop() {
+      if (server.exitCode === null) {
+        await new Promise((resolve) => {
+          server.once('exit', () => resolve());
+          server.kill('SIGTERM');
+        });
+      }
+      fs.rmSync(dir, { recursive: true, force: true });
     },
   };
 }
