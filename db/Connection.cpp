@@ -33,6 +33,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
         close();
         connectionText_ = std::move(other.connectionText_);
+        commandTimeout_ = other.commandTimeout_;
         env_ = std::move(other.env_);
         dbc_ = std::move(other.dbc_);
         statements_ = std::move(other.statements_);
@@ -82,12 +83,13 @@ StatementHandle Connection::newStatement() {
     if (!isOpen()) {
         throw DatabaseError("allocating a statement", {{"08003", 0, "Connection not open"}});
     }
-    if (SQLHSTMT spare = statements_->takeSpare()) return StatementHandle(spare, statements_);
-    OdbcHandle statement(SQL_HANDLE_STMT, dbc_.get(), "allocating a statement");
-    tolerateUnsupported(SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                                       integerAttribute(commandTimeoutSeconds), 0),
-                        SQL_HANDLE_STMT, statement.get(), "setting the command time-out");
-    return StatementHandle(statements_->adopt(std::move(statement)), statements_);
+    SQLHSTMT handle = statements_->takeSpare();
+    if (!handle) handle = statements_->adopt(OdbcHandle(SQL_HANDLE_STMT, dbc_.get(), "allocating a statement"));
+    StatementHandle statement(handle, statements_);
+    // Set each time: the spare may have been made under another time-out.
+    tolerateUnsupported(SQLSetStmtAttr(handle, SQL_ATTR_QUERY_TIMEOUT, integerAttribute(commandTimeout_), 0),
+                        SQL_HANDLE_STMT, handle, "setting the command time-out");
+    return statement;
 }
 
 ResultSet Connection::execute(const std::string& sql) {

@@ -46,6 +46,10 @@ public:
     // results through and says how many rows its first count covers. Throws DatabaseError.
     SQLLEN executeUpdate(const std::string& sql);
 
+    // ADO's CommandTimeout: the time-out of every statement from now on,
+    // reopens included (commandTimeoutSeconds unless set).
+    void setCommandTimeout(SQLULEN seconds) noexcept { commandTimeout_ = seconds; }
+
     // A statement handle with the command time-out set: the one kept for
     // reuse, else a new one. Throws DatabaseError (08003 when the connection
     // is not open).
@@ -54,6 +58,7 @@ public:
 
 private:
     std::string connectionText_;
+    SQLULEN commandTimeout_ = commandTimeoutSeconds;
     OdbcHandle env_;
     OdbcHandle dbc_;
     std::shared_ptr<StatementPool> statements_;

@@ -45,9 +45,11 @@ public:
     // Throws ProtocolError when the client has gone.
     bool attentionArrived(std::chrono::milliseconds wait);
 
-    // Queues tokens of the current reply; full packets go out at once.
+    // Queues tokens of the current reply. As SQL Server does, a packet goes
+    // out only once it is full; a part-filled one waits for the end of the reply.
     void write(std::string_view tokens);
-    // Sends what is queued; `last` marks the end of the reply.
+    // Sends what is queued; `last` marks the end of the reply (an empty
+    // packet when nothing is queued).
     void flush(bool last);
 
     void setPacketSize(std::uint32_t size);

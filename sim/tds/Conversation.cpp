@@ -23,13 +23,11 @@ namespace done = tokens::done;
 constexpr std::uint32_t oldestVersion = 0x72090002;
 constexpr std::uint32_t newestVersion = 0x74000004;
 
-// How long the copy after a row set takes at the least: the time in which a
-// client that stops reading at the row set cancels the rest (see
-// docs/station-simulator.md, "Cancel").
-constexpr std::chrono::milliseconds workAfterRows{20};
-
 // The link breaks under the client: the connection ends with a reset.
 struct BrokenLink {};
+
+// The client's attention stopped the request where it was.
+struct Interrupted {};
 
 std::uint8_t severity(const SimError& e) {
     switch (e.nativeError) {
@@ -90,18 +88,26 @@ void Conversation::run() {
     try {
         while (std::optional<Message> message = channel_.read()) {
             cancelled_ = false;
-            switch (message->type) {
-            case PacketType::PreLogin: preLogin(*message); break;
-            case PacketType::Login7:
-                if (!login(*message)) return;
-                break;
-            case PacketType::SqlBatch: sqlBatch(*message); break;
-            case PacketType::Rpc: rpc(*message); break;
-            case PacketType::TransactionManager: transactionRequest(*message); break;
-            case PacketType::Attention: acknowledgeAttention(); break;
-            default:
-                refuse(protocolMessage("a request of type " + std::to_string(static_cast<int>(message->type)) +
-                                       ", which this server does not take"));
+            try {
+                switch (message->type) {
+                case PacketType::PreLogin: preLogin(*message); break;
+                case PacketType::Login7:
+                    if (!login(*message)) return;
+                    break;
+                case PacketType::SqlBatch: sqlBatch(*message); break;
+                case PacketType::Rpc: rpc(*message); break;
+                case PacketType::TransactionManager: transactionRequest(*message); break;
+                case PacketType::Attention: acknowledgeAttention(); break;
+                default:
+                    refuse(protocolMessage("a request of type " + std::to_string(static_cast<int>(message->type)) +
+                                           ", which this server does not take"));
+                }
+            } catch (const Interrupted&) {
+                // The interrupted reply ends with what it holds (nothing, when
+                // it was still waiting), and the acknowledgement follows as a
+                // message of its own: clients read the one, then wait for the other.
+                channel_.flush(true);
+                acknowledgeAttention();
             }
         }
     } catch (const BrokenLink&) {
@@ -194,9 +200,10 @@ void Conversation::sqlBatch(const Message& message) {
     } catch (const SimError& e) {
         if (e.sqlstate == "08S01") throw BrokenLink{};
         // Cancelled while it waited for a lock: the cancel is what is answered.
-        if (cancelled_) return acknowledgeAttention();
-        refuse(errorMessage(e));
+        if (cancelled_) throw Interrupted{};
+        return refuse(errorMessage(e));
     }
+    channel_.flush(true);
 }
 
 void Conversation::transactionRequest(const Message& message) {
@@ -269,14 +276,15 @@ void Conversation::rpc(const Message& message) {
             reply(session_->execute(callText(call), values, std::chrono::seconds(0)), true);
         } catch (const SimError& e) {
             if (e.sqlstate == "08S01") throw BrokenLink{};
-            if (cancelled_) return acknowledgeAttention();
+            if (cancelled_) throw Interrupted{};
             ByteWriter out;
             tokens::message(out, errorMessage(e), serverName_);
             tokens::doneToken(out, DoneKind::DoneProc, done::error, 0);
             channel_.write(out.bytes());
-            channel_.flush(true);
         }
     }
+    // One reply for the whole request, however many calls it carried.
+    channel_.flush(true);
 }
 
 void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle) {
@@ -288,13 +296,14 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
                                     held->count);
         held.reset();
     };
-    bool workAfterRowSet = false;
     for (;;) {
-        // A cancel between two results stops the statement there; the hold
-        // after a row set gives the client time to stop reading.
-        if (cancelled_ || channel_.attentionArrived(workAfterRowSet ? workAfterRows : std::chrono::milliseconds(0))) {
+        // The channel sends each packet as it fills, and holds the rest.
+        channel_.write(out.bytes());
+        out.bytes().clear();
+        // A cancel between two results stops the statement there.
+        if (cancelled_ || channel_.attentionArrived(std::chrono::milliseconds(0))) {
             outcome.abandon();
-            return acknowledgeAttention();
+            throw Interrupted{};
         }
         std::optional<StatementResult> result;
         try {
@@ -305,7 +314,6 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
             release(true);
             tokens::message(out, errorMessage(e), serverName_);
             held = HeldDone{kind, done::error, 0};
-            workAfterRowSet = false;
             continue;
         }
         if (!result) break;
@@ -316,16 +324,8 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
             tokens::columnMetadata(out, result->table->columns);
             for (const Row& row : result->table->rows) tokens::row(out, result->table->columns, row);
             held = HeldDone{kind, done::count, result->table->rows.size()};
-            workAfterRowSet = !outcome.finished();
-            // The rows go out before the work after them, so the client can read them meanwhile.
-            if (workAfterRowSet) {
-                channel_.write(out.bytes());
-                out.bytes().clear();
-                channel_.flush(false);
-            }
         } else {
             held = HeldDone{kind, done::count, static_cast<std::uint64_t>(std::max(result->rowCount, 0L))};
-            workAfterRowSet = false;
         }
     }
     if (std::optional<long> value = outcome.returnValue()) {
@@ -340,7 +340,6 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
         tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
     }
     channel_.write(out.bytes());
-    channel_.flush(true);
 }
 
 void Conversation::acknowledgeAttention() {

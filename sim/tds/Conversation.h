@@ -32,9 +32,10 @@ private:
     void rpc(const Message& message);
     void transactionRequest(const Message& message);
     void refuse(const tokens::ServerMessage& error);
-    // Sends the results of one execution as they come; `procedure`: the
-    // statements are inside a procedure called by RPC.
-    // `handle`: the output parameter of sp_prepare and sp_prepexec.
+    // Adds the results of one execution to the request's reply, which the
+    // request ends; `procedure`: the statements are inside a procedure called
+    // by RPC. `handle`: the output parameter of sp_prepare and sp_prepexec.
+    // Throws Interrupted when the client's attention stops it.
     void reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle = std::nullopt);
     void acknowledgeAttention();
     bool cancelWait(std::chrono::milliseconds wait);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "backup/BackupTick.h"
 #include "import/ImportCycle.h"
 #include "tests/import/BridgeStationTest.h"
@@ -58,6 +60,29 @@ TEST_F(BackupTickTest, ReopensTheSalesConnectionTheImportFoundBroken) {
     EXPECT_FALSE(ImportCycle(bridge));
     EXPECT_TRUE(ImportCycle(bridge));
     EXPECT_EQ(storedIds(), (std::vector<std::int64_t>{1}));
+}
+
+// The command time-out (30 s in the program, 1 s here) cancels a backup that
+// runs too long, on the server as well: nothing is copied. The program takes
+// a time-out for a lost link, so the next tick reopens and copies.
+TEST_F(BackupTickTest, ABackupPastItsTimeOutIsCancelledAndTheNextTickCopies) {
+    addLive(1);
+    ASSERT_TRUE(ImportCycle(bridge));
+    bridge.salesConnection.setCommandTimeout(1);
+    station.setFault("backup-seconds", "6");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(BackupTick(bridge));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << "the time-out did not end the wait";
+    ASSERT_EQ(trace.lines.size(), 1u);
+    EXPECT_NE(trace.lines[0].find("SQLSTATE HYT00"), std::string::npos) << trace.lines[0];
+    EXPECT_TRUE(bridge.isBroken(Link::Sales));
+    EXPECT_EQ(backupSales("torvane_bk1"), "0\n");
+
+    station.setFault("backup-seconds", "0");
+    EXPECT_TRUE(BackupTick(bridge));
+    EXPECT_FALSE(bridge.isBroken(Link::Sales));
+    EXPECT_EQ(backupSales("torvane_bk1"), "1\n");
+    EXPECT_EQ(trace.lines.size(), 1u);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "BridgeStationTest.h"
+#include "db/ConnectionTexts.h"
+#include "db/Transaction.h"
 #include "import/ImportCycle.h"
 
 namespace vantrok::testing {
@@ -124,6 +128,34 @@ TEST_F(FaultRecovery, KeepsTryingToReopenAtEveryTickWhileTheServerRefuses) {
     station.setFault("break-connections", "off");
     EXPECT_FALSE(ImportCycle(bridge));  // finds the SalesConnection broken at the first write
     EXPECT_TRUE(ImportCycle(bridge));
+    EXPECT_EQ(storedIds(), (Ids{1}));
+}
+
+// carry's lock in another session's open transaction holds the import's
+// statements back; the command time-out (30 s in the program, 1 s here) ends
+// the wait, which the program takes for a lost link: the next tick reopens
+// and goes through once the lock is gone.
+TEST_F(FaultRecovery, AStatementBlockedBehindAnotherSessionsLockTimesOutAndTheNextTickGoesThrough) {
+    addLive(1);
+    bridge.salesConnection.setCommandTimeout(1);
+    bridge.controllerConnection.setCommandTimeout(1);
+    db::Connection holder;
+    holder.open(db::salesConnectionText(db::DbPassword));
+    {
+        db::Transaction carrying(holder);
+        holder.execute("select count(*) from D17_DailySale with (tablockx, holdlock) where S_Date>='25-Nov-2016' "
+                       "and S_Date<'26-Nov-2016'")
+            .close();
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_FALSE(ImportCycle(bridge));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(6)) << "a wait outlived its time-out";
+        ASSERT_FALSE(trace.lines.empty());
+        EXPECT_NE(trace.lines[0].find("SQLSTATE HYT00"), std::string::npos) << trace.lines[0];
+        EXPECT_TRUE(bridge.isBroken(Link::Controller));
+        EXPECT_TRUE(storedIds().empty());
+    }
+    EXPECT_TRUE(ImportCycle(bridge));
+    EXPECT_FALSE(bridge.isBroken(Link::Controller));
     EXPECT_EQ(storedIds(), (Ids{1}));
 }
 

@@ -52,10 +52,10 @@ TEST_F(Endpoint, AClientsCancelStopsASlowBackupBeforeItsCopyAndTheConnectionGoes
     OdbcStatement statement(client);
     // FreeTDS sends the attention when the query time-out passes.
     ASSERT_EQ(SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0), SQL_SUCCESS);
-    // The procedure's row set comes first; the copy after it is what waits.
-    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    // The row set waits in its part-filled packet with the rest of the
+    // reply, so the time-out falls in the execution itself.
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(SQLMoreResults(statement.get()), SQL_ERROR);
+    EXPECT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_ERROR);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "the reply was held";
     ASSERT_FALSE(statement.diagnostics().empty());
     EXPECT_EQ(statement.diagnostics()[0].sqlstate, "HYT00");
@@ -68,6 +68,24 @@ TEST_F(Endpoint, AClientsCancelStopsASlowBackupBeforeItsCopyAndTheConnectionGoes
     while (SQLMoreResults(statement.get()) != SQL_NO_DATA) {
     }
     EXPECT_EQ(backupCount(), "1\n");
+}
+
+// FreeTDS cancels what it has not read when a cursor closes early. The whole
+// reply had come, the copy included, so the attention finds no statement to
+// stop: it is acknowledged alone and the connection goes on.
+TEST_F(Endpoint, ACursorClosedAtTheRowSetCancelsNothingAndTheConnectionGoesOn) {
+    station.sql("torvane", "INSERT INTO D17_DailySale (VocNo) VALUES ('INV/C9/251116/1')");
+    OdbcClient client;
+    ASSERT_TRUE(SQL_SUCCEEDED(client.connect(salesText)));
+    OdbcStatement statement(client);
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+    ASSERT_EQ(SQLFreeStmt(statement.get(), SQL_CLOSE), SQL_SUCCESS);
+    EXPECT_EQ(backupCount(), "1\n");
+    EXPECT_EQ(station.statements("torvane").back(), "EXEC SYNX_TWO_DB_TO_BK1_BK2");
+    ASSERT_EQ(statement.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+    EXPECT_EQ(statement.text(1), "D17_DailySale");
 }
 
 TEST_F(Endpoint, WhatItDoesNotUnderstandIsRefusedWithAnErrorAndTheConnectionStays) {

@@ -7,33 +7,13 @@
 #include "sim/tds/Login.h"
 #include "sim/tds/SessionSettings.h"
 #include "sim/tds/WireTypes.h"
+#include "tests/tds/ClientMessages.h"
 
 using namespace vantrok::sim;
 using namespace vantrok::sim::tds;
+using vantrok::testing::login7;
 
 namespace {
-
-// A LOGIN7 as a client builds it: fixed part, then the variable fields in order.
-std::string login7(const std::string& user, const std::string& password, const std::string& database) {
-    const std::string fields[] = {toUcs2("host"), toUcs2(user), obfuscatePassword(toUcs2(password)), toUcs2("app"),
-                                  toUcs2("(LOCAL)"), "", toUcs2("lib"), toUcs2(""), toUcs2(database)};
-    constexpr std::size_t fixed = 94;
-    ByteWriter offsets, data;
-    for (const std::string& field : fields) {
-        offsets.u16(static_cast<std::uint16_t>(fixed + data.size()));
-        offsets.u16(static_cast<std::uint16_t>(field.size() / 2));
-        data.raw(field);
-    }
-    ByteWriter out;
-    out.u32(static_cast<std::uint32_t>(fixed + data.size()));
-    out.u32(0x74000004);
-    out.u32(4096);
-    out.raw(std::string(24, '\0'));
-    out.raw(offsets.bytes());
-    out.raw(std::string(fixed - out.size(), '\0'));
-    out.raw(data.bytes());
-    return out.bytes();
-}
 
 std::string roundTrip(const ResultColumn& column, const Cell& cell) {
     ByteWriter out;
