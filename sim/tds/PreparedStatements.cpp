@@ -1,7 +1,9 @@
 #include "sim/tds/PreparedStatements.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "sim/engine/SqlErrors.h"
 #include "sim/engine/TextUtil.h"
 
 namespace vantrok::sim::tds {
@@ -30,32 +32,97 @@ std::int32_t handleOf(const RpcCall& call, std::size_t position) {
     return static_cast<std::int32_t>(std::stol(*text));
 }
 
-// "@P1" ... "@Pn" outside quoted text become "?"; the values follow the markers.
-StatementCall withMarkers(const std::string& sql, const RpcCall& call, std::size_t firstValue) {
+bool isNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '@' || c == '#' || c == '$';
+}
+
+// The parameter names an @params text declares, in order:
+// "@P0 int,@name varchar(10) OUTPUT" gives "@P0", "@name".
+std::vector<std::string> declaredNames(std::string_view params) {
+    std::vector<std::string> names;
+    bool expectName = true;
+    int depth = 0;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const char c = params[i];
+        if (c == '(') ++depth;
+        if (c == ')') --depth;
+        if (c == ',' && depth == 0) expectName = true;
+        if (c == '@' && expectName) {
+            std::size_t end = i + 1;
+            while (end < params.size() && isNameCharacter(params[end])) ++end;
+            names.emplace_back(params.substr(i, end - i));
+            expectName = false;
+            i = end - 1;
+        }
+    }
+    return names;
+}
+
+// The values of a call from `first` on, each under its declared name:
+// positional ones in declaration order, named ones by their name.
+std::map<std::string, ParamValue> valuesByName(const RpcCall& call, std::size_t first,
+                                               const std::vector<std::string>& names) {
+    std::map<std::string, ParamValue> values;
+    for (std::size_t i = first; i < call.parameters.size(); ++i) {
+        const RpcParameter& p = call.parameters[i];
+        std::string name;
+        if (p.name.empty()) {
+            if (i - first >= names.size()) throw errors::tooManyArguments(call.procedure);
+            name = names[i - first];
+        } else {
+            auto declared = std::find_if(names.begin(), names.end(),
+                                         [&](const std::string& n) { return equalsIgnoreCase(n, p.name); });
+            if (declared == names.end())
+                throw SimError{"42000", 8145, p.name + " is not a parameter for procedure " + call.procedure + "."};
+            name = *declared;
+        }
+        values[toLower(name)] = p.value.value;
+    }
+    return values;
+}
+
+// Each declared parameter outside quoted text becomes a "?" marker, its value
+// following the markers' order; @@ names (@@TRANCOUNT) are the server's own.
+StatementCall withMarkers(const PreparedStatement& statement, const RpcCall& call, std::size_t firstValue) {
+    const std::vector<std::string> names = declaredNames(statement.params);
+    const std::map<std::string, ParamValue> values = valuesByName(call, firstValue, names);
+    const std::string& sql = statement.sql;
     StatementCall result;
     std::string text;
     bool quoted = false;
     for (std::size_t i = 0; i < sql.size(); ++i) {
         const char c = sql[i];
         if (c == '\'') quoted = !quoted;
-        const bool marker = !quoted && c == '@' && i + 2 < sql.size() && (sql[i + 1] == 'P' || sql[i + 1] == 'p') &&
-                            std::isdigit(static_cast<unsigned char>(sql[i + 2]));
-        if (!marker) {
+        if (quoted || c != '@') {
             text += c;
             continue;
         }
-        std::size_t end = i + 2;
-        while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end]))) ++end;
-        const std::size_t number = std::stoul(sql.substr(i + 2, end - i - 2));
-        const std::size_t position = firstValue + number - 1;
-        if (number == 0 || position >= call.parameters.size())
-            throw SimError{"42000", 137, "Must declare the scalar variable \"" + sql.substr(i, end - i) + "\"."};
-        result.values.push_back(call.parameters[position].value.value);
-        text += '?';
+        std::size_t end = i + 1;
+        while (end < sql.size() && isNameCharacter(sql[end])) ++end;
+        const std::string name = sql.substr(i, end - i);
         i = end - 1;
+        if (name.starts_with("@@")) {
+            text += name;
+            continue;
+        }
+        const bool declared = std::any_of(names.begin(), names.end(),
+                                          [&](const std::string& n) { return equalsIgnoreCase(n, name); });
+        if (!declared) throw SimError{"42000", 137, "Must declare the scalar variable \"" + name + "\"."};
+        auto value = values.find(toLower(name));
+        if (value == values.end())
+            throw SimError{"42000", 8178,
+                           "The parameterized query '(" + statement.params + ")" + sql + "' expects the parameter '" +
+                               name + "', which was not supplied."};
+        result.values.push_back(value->second);
+        text += '?';
     }
     result.sql = text;
     return result;
+}
+
+std::string paramsText(const RpcCall& call, std::size_t position) {
+    if (position >= call.parameters.size()) return {};
+    return call.parameters[position].value.value.text.value_or("");
 }
 
 }  // namespace
@@ -63,12 +130,13 @@ StatementCall withMarkers(const std::string& sql, const RpcCall& call, std::size
 std::optional<StatementCall> PreparedStatements::take(const RpcCall& call) {
     const std::string& name = call.procedure;
     if (equalsIgnoreCase(name, "sp_executesql")) {
-        return withMarkers(statementText(call, 0), call, 2);  // @stmt, @params, values
+        // @stmt, @params, values
+        return withMarkers({paramsText(call, 1), statementText(call, 0)}, call, 2);
     }
     if (equalsIgnoreCase(name, "sp_prepare") || equalsIgnoreCase(name, "sp_prepexec")) {
         // @handle OUTPUT, @params, @stmt, then (sp_prepexec) the values.
         const std::int32_t handle = nextHandle_++;
-        statements_[handle] = statementText(call, 2);
+        statements_[handle] = {paramsText(call, 1), statementText(call, 2)};
         StatementCall result;
         if (equalsIgnoreCase(name, "sp_prepexec")) result = withMarkers(statements_[handle], call, 3);
         result.newHandle = handle;

@@ -20,10 +20,17 @@ struct StatementCall {
     std::optional<std::int32_t> newHandle;
 };
 
+// A statement with the parameters its @params text declares.
+struct PreparedStatement {
+    std::string params;  // "@P1 int,@P2 varchar(10)"
+    std::string sql;
+};
+
 // The statements a connection prepared through sp_prepare and sp_prepexec,
 // and the parameterised ones of sp_executesql, as drivers send them. The
-// parameters "@P1", "@P2", ... of a statement become "?" markers for the
-// engine, their values in marker order.
+// declared parameters of a statement, whatever their names ("@P0", "@p1",
+// "@name"), become "?" markers for the engine, their values in marker order;
+// the values come in declaration order or by name.
 class PreparedStatements {
 public:
     // nullopt for a call to any other procedure. Throws SimError on a call
@@ -31,7 +38,7 @@ public:
     std::optional<StatementCall> take(const RpcCall& call);
 
 private:
-    std::map<std::int32_t, std::string> statements_;
+    std::map<std::int32_t, PreparedStatement> statements_;
     std::int32_t nextHandle_ = 1;
 };
 

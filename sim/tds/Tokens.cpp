@@ -38,10 +38,11 @@ void message(ByteWriter& out, const ServerMessage& m, std::string_view serverNam
     withLength(out, m.severity > 10 ? Error : Info, body);
 }
 
-void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount) {
+void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount,
+               std::uint16_t currentCommand) {
     out.u8(static_cast<std::uint8_t>(kind));
     out.u16(status);
-    out.u16(0xC1);  // the current command: SELECT, as SQL Server reports for a batch
+    out.u16(currentCommand);
     out.u64(rowCount);
 }
 
@@ -76,6 +77,14 @@ void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newV
     body.u8(type);
     body.bVarChar(newValue);
     body.bVarChar(oldValue);
+    withLength(out, EnvChange, body);
+}
+
+void resetConnectionAck(ByteWriter& out) {
+    ByteWriter body;
+    body.u8(18);
+    body.u8(0);
+    body.u8(0);
     withLength(out, EnvChange, body);
 }
 
