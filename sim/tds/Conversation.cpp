@@ -276,7 +276,7 @@ void Conversation::rpc(const Message& message) {
             if (std::optional<StatementCall> statement = prepared_.take(call)) {
                 Outcome outcome;
                 if (statement->sql) outcome = session_->execute(*statement->sql, statement->values, std::chrono::seconds(0));
-                reply(std::move(outcome.returning(0)), true, statement->newHandle);
+                reply(std::move(outcome.returning(0)), true, &*statement);
                 continue;
             }
             auto output = std::find_if(call.parameters.begin(), call.parameters.end(),
@@ -305,7 +305,7 @@ void Conversation::rpc(const Message& message) {
     }
 }
 
-void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle) {
+void Conversation::reply(Outcome outcome, bool procedure, const StatementCall* statement) {
     const DoneKind kind = procedure ? DoneKind::DoneInProc : DoneKind::Done;
     ByteWriter out;
     std::optional<HeldDone> held;
@@ -360,7 +360,10 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
     if (std::optional<long> value = outcome.returnValue()) {
         release(true);
         tokens::returnStatus(out, static_cast<std::int32_t>(*value));
-        if (handle) tokens::returnValue(out, 0, "@handle", *handle);
+        if (statement && statement->newHandle) tokens::returnValue(out, 0, "@handle", *statement->newHandle);
+        if (statement)
+            for (const StatementCall::Output& output : statement->outputs)
+                tokens::returnValue(out, output.ordinal, output.name, output.value.typeInfo, output.value.valueBytes);
         tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
     } else if (held) {
         if (held->kind == DoneKind::DoneInProc) held->kind = DoneKind::DoneProc;

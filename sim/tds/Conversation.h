@@ -40,8 +40,9 @@ private:
     void noteTransaction(ByteWriter& out);
     // Sends the results of one execution as they come; `procedure`: the
     // statements are inside a procedure called by RPC.
-    // `handle`: the output parameter of sp_prepare and sp_prepexec.
-    void reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle = std::nullopt);
+    // `statement`: a call of the statement procedures, with the handle of
+    // sp_prepare and sp_prepexec and the output parameters to return.
+    void reply(Outcome outcome, bool procedure, const StatementCall* statement = nullptr);
     void acknowledgeAttention();
     bool cancelWait(std::chrono::milliseconds wait);
 

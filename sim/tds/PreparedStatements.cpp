@@ -36,47 +36,71 @@ bool isNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '@' || c == '#' || c == '$';
 }
 
-// The parameter names an @params text declares, in order:
-// "@P0 int,@name varchar(10) OUTPUT" gives "@P0", "@name".
-std::vector<std::string> declaredNames(std::string_view params) {
-    std::vector<std::string> names;
-    bool expectName = true;
+struct Declaration {
+    std::string name;
+    bool output = false;
+};
+
+// The parameters an @params text declares, in order:
+// "@P0 int,@name varchar(10) OUTPUT" gives "@P0", then "@name" for output.
+std::vector<Declaration> declarations(std::string_view params) {
+    std::vector<Declaration> declared;
+    std::string lastWord;
     int depth = 0;
+    auto endDeclaration = [&] {
+        if (!declared.empty() && (equalsIgnoreCase(lastWord, "output") || equalsIgnoreCase(lastWord, "out")))
+            declared.back().output = true;
+        lastWord.clear();
+    };
     for (std::size_t i = 0; i < params.size(); ++i) {
         const char c = params[i];
         if (c == '(') ++depth;
         if (c == ')') --depth;
-        if (c == ',' && depth == 0) expectName = true;
-        if (c == '@' && expectName) {
-            std::size_t end = i + 1;
-            while (end < params.size() && isNameCharacter(params[end])) ++end;
-            names.emplace_back(params.substr(i, end - i));
-            expectName = false;
-            i = end - 1;
-        }
+        if (c == ',' && depth == 0) endDeclaration();
+        if (!isNameCharacter(c)) continue;
+        std::size_t end = i + 1;
+        while (end < params.size() && isNameCharacter(params[end])) ++end;
+        const std::string_view word = params.substr(i, end - i);
+        if (word.front() == '@' && lastWord.empty()) declared.push_back({std::string(word)});
+        lastWord = word;
+        i = end - 1;
     }
-    return names;
+    endDeclaration();
+    return declared;
+}
+
+std::vector<Declaration>::const_iterator find(const std::vector<Declaration>& declared, std::string_view name) {
+    return std::find_if(declared.begin(), declared.end(),
+                        [&](const Declaration& d) { return equalsIgnoreCase(d.name, name); });
 }
 
 // The values of a call from `first` on, each under its declared name:
-// positional ones in declaration order, named ones by their name.
+// positional ones in declaration order, named ones by their name. Those
+// passed for output go to `outputs`.
 std::map<std::string, ParamValue> valuesByName(const RpcCall& call, std::size_t first,
-                                               const std::vector<std::string>& names) {
+                                               const std::vector<Declaration>& declared,
+                                               std::vector<StatementCall::Output>& outputs) {
     std::map<std::string, ParamValue> values;
     for (std::size_t i = first; i < call.parameters.size(); ++i) {
         const RpcParameter& p = call.parameters[i];
-        std::string name;
+        auto declaration = declared.end();
         if (p.name.empty()) {
-            if (i - first >= names.size()) throw errors::tooManyArguments(call.procedure);
-            name = names[i - first];
+            if (i - first >= declared.size()) throw errors::tooManyArguments(call.procedure);
+            declaration = declared.begin() + static_cast<std::ptrdiff_t>(i - first);
         } else {
-            auto declared = std::find_if(names.begin(), names.end(),
-                                         [&](const std::string& n) { return equalsIgnoreCase(n, p.name); });
-            if (declared == names.end())
+            declaration = find(declared, p.name);
+            if (declaration == declared.end())
                 throw SimError{"42000", 8145, p.name + " is not a parameter for procedure " + call.procedure + "."};
-            name = *declared;
         }
-        values[toLower(name)] = p.value.value;
+        if (p.output) {
+            if (!declaration->output)
+                throw SimError{"42000", 8162,
+                               "The formal parameter \"" + declaration->name +
+                                   "\" was not declared as an OUTPUT parameter, but the actual parameter passed in "
+                                   "requested output."};
+            outputs.push_back({static_cast<std::uint16_t>(i), declaration->name, p.value});
+        }
+        values[toLower(declaration->name)] = p.value.value;
     }
     return values;
 }
@@ -84,10 +108,10 @@ std::map<std::string, ParamValue> valuesByName(const RpcCall& call, std::size_t 
 // Each declared parameter outside quoted text becomes a "?" marker, its value
 // following the markers' order; @@ names (@@TRANCOUNT) are the server's own.
 StatementCall withMarkers(const PreparedStatement& statement, const RpcCall& call, std::size_t firstValue) {
-    const std::vector<std::string> names = declaredNames(statement.params);
-    const std::map<std::string, ParamValue> values = valuesByName(call, firstValue, names);
-    const std::string& sql = statement.sql;
+    const std::vector<Declaration> declared = declarations(statement.params);
     StatementCall result;
+    const std::map<std::string, ParamValue> values = valuesByName(call, firstValue, declared, result.outputs);
+    const std::string& sql = statement.sql;
     std::string text;
     bool quoted = false;
     for (std::size_t i = 0; i < sql.size(); ++i) {
@@ -105,9 +129,7 @@ StatementCall withMarkers(const PreparedStatement& statement, const RpcCall& cal
             text += name;
             continue;
         }
-        const bool declared = std::any_of(names.begin(), names.end(),
-                                          [&](const std::string& n) { return equalsIgnoreCase(n, name); });
-        if (!declared) throw SimError{"42000", 137, "Must declare the scalar variable \"" + name + "\"."};
+        if (find(declared, name) == declared.end()) throw SimError{"42000", 137, "Must declare the scalar variable \"" + name + "\"."};
         auto value = values.find(toLower(name));
         if (value == values.end())
             throw SimError{"42000", 8178,

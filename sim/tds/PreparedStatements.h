@@ -8,6 +8,7 @@
 
 #include "sim/engine/ResultTable.h"
 #include "sim/tds/Requests.h"
+#include "sim/tds/WireTypes.h"
 
 namespace vantrok::sim::tds {
 
@@ -18,6 +19,14 @@ struct StatementCall {
     std::optional<std::string> sql;
     std::vector<ParamValue> values;
     std::optional<std::int32_t> newHandle;
+    // The values passed for output: no statement of the station assigns
+    // one, so each comes back as it went ([MS-TDS] 2.2.7.19).
+    struct Output {
+        std::uint16_t ordinal;  // its place in the call
+        std::string name;
+        WireValue value;
+    };
+    std::vector<Output> outputs;
 };
 
 // A statement with the parameters its @params text declares.

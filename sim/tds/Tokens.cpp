@@ -51,15 +51,30 @@ void returnStatus(ByteWriter& out, std::int32_t value) {
     out.u32(static_cast<std::uint32_t>(value));
 }
 
-void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value) {
+namespace {
+
+void returnValueHead(ByteWriter& out, std::uint16_t ordinal, std::string_view name) {
     out.u8(ReturnValue);
     out.u16(ordinal);
     out.bVarChar(name);
-    out.u8(0x01);  // an output parameter
-    out.u32(0);    // user type
-    out.u16(0x01); // nullable
+    out.u8(0x01);   // an output parameter
+    out.u32(0);     // user type
+    out.u16(0x01);  // nullable
+}
+
+}  // namespace
+
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value) {
+    returnValueHead(out, ordinal, name);
     writeTypeInfo(out, ResultColumn{"", SqlType::Int, 10, 0, true});
     writeValue(out, ResultColumn{"", SqlType::Int, 10, 0, true}, std::to_string(value));
+}
+
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::string_view typeInfo,
+                 std::string_view value) {
+    returnValueHead(out, ordinal, name);
+    out.raw(typeInfo);
+    out.raw(value);
 }
 
 void loginAck(ByteWriter& out, std::uint32_t tdsVersion) {

@@ -46,6 +46,9 @@ void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64
 void returnStatus(ByteWriter& out, std::int32_t value);
 // RETURNVALUE of an int output parameter.
 void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value);
+// RETURNVALUE of an output parameter in its own TYPE_INFO and value bytes.
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::string_view typeInfo,
+                 std::string_view value);
 void loginAck(ByteWriter& out, std::uint32_t tdsVersion);
 // ENVCHANGE of a text value: 1 database, 2 language, 4 packet size.
 void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newValue, std::string_view oldValue);

@@ -257,6 +257,19 @@ TEST(WireFormat, ExecuteSqlBindsItsDeclaredParametersByNameWhateverTheirNames) {
               }),
               8178);
 
+    // Output only where declared so; what goes out comes back as it was sent.
+    EXPECT_EQ(errorNumber([&] {
+                  prepared.take(call("sp_executesql", {parameter("", "exec P @a"), parameter("", "@a int"),
+                                                       parameter("@a", "1", true)}));
+              }),
+              8162);
+    std::optional<StatementCall> output = prepared.take(call("sp_executesql",
+        {parameter("", "exec P @a"), parameter("", "@a decimal(18,2), @out int OUTPUT"), parameter("", "1"),
+         parameter("@OUT", "5", true)}));
+    ASSERT_EQ(output->outputs.size(), 1u);
+    EXPECT_EQ(output->outputs[0].ordinal, 3);
+    EXPECT_EQ(output->outputs[0].name, "@out");
+
     // A prepared statement keeps its declarations for each execution.
     std::optional<StatementCall> prepare = prepared.take(call("sp_prepare",
         {parameter("", ""), parameter("", "@first int,@second int"), parameter("", "exec P @second,@first")}));

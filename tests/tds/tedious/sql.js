@@ -175,6 +175,16 @@ test('parameters by name in any order, with SQL Server\'s errors for unknown and
         const missing = saleParameters('INV/C9/241116/5', 11).filter(p => p[0] !== 'Rate');
         await assert.rejects(callProcedure(c, 'INS_UPD_D17_DailySale1', missing), { number: 201 });
         await assert.rejects(execSql(c, 'exec INS_UPD_D17_DailySale1 @Undeclared', []), { number: 137 });
+
+        // An output parameter the statement does not assign comes back as it went, after the return status.
+        const request = new Request('select @@TRANCOUNT', () => {});
+        request.addParameter('day', TYPES.DateTime, new Date(Date.UTC(2016, 10, 24)));
+        request.addOutputParameter('voucher', TYPES.VarChar, 'INV/C9/241116/9');
+        request.addOutputParameter('amount', TYPES.Decimal, 44.5, { precision: 18, scale: 2 });
+        const output = await run(c, request, r => c.execSql(r));
+        assert.strictEqual(output.voucher, 'INV/C9/241116/9');
+        assert.strictEqual(output.amount, 44.5);
+        assert.deepStrictEqual(output.rows, [[0]]);
     } finally {
         c.close();
     }
