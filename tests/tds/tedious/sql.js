@@ -5,7 +5,7 @@
 
 const { test, before, after } = require('node:test');
 const assert = require('node:assert');
-const { tedious, startStation, connect, query } = require('./station.js');
+const { tedious, startStation, connect } = require('./station.js');
 
 const { TYPES, Request } = tedious;
 
@@ -80,6 +80,12 @@ function batch(connection, sql) {
     return run(connection, request, r => connection.execSqlBatch(r));
 }
 
+// As a batch, the way drivers send SET, USE and transaction statements: in
+// sp_executesql they would last only to its end.
+async function query(connection, sql) {
+    return batch(connection, sql);
+}
+
 async function tranCount(connection) {
     return (await query(connection, 'select @@TRANCOUNT')).rows[0][0];
 }
@@ -92,7 +98,11 @@ function settlesWithin(promise, ms) {
 let station;
 const watched = { options: { debug: { token: true } } };
 
-before(async () => { station = await startStation(); });
+function argument(name) {
+    return process.argv[process.argv.indexOf(name) + 1];
+}
+
+before(async () => { station = await startStation({ tool: argument('--station'), work: argument('--work') }); });
 after(async () => { if (station) await station.stop(); });
 
 test('implicit transactions hold carry\'s lock and sale until commit, and a rollback undoes the sale', async () => {

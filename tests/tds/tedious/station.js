@@ -1,73 +1,91 @@
 'use strict';
-// A fresh station served on a free port, and tedious connections to it as
-// VANTROK logs in. A script that cannot load tedious exits 77 (a skip).
+// What every tedious conformance script shares: a fresh station served on a
+// free port, a connection logged in as VANTROK logs in, and a query.
+//
+//   node SCRIPT --station PATH-TO-vantrok-station --work DIR
+//
+// A script that cannot load tedious exits with 77, which ctest takes as a skip.
 
 const { spawn, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
-const readline = require('node:readline');
 
 let tedious;
 try {
-    tedious = require('tedious');
-} catch (e) {
-    console.log(`SKIP: tedious cannot be loaded (${e.message}); ./vantrok test installs it with npm`);
-    process.exit(77);
+  tedious = require('tedious');
+} catch (error) {
+  console.log(`SKIP: tedious cannot be loaded (${error.message.split('\n')[0]}); ./vantrok test installs it from npm`);
+  process.exit(77);
 }
 
-// The login's password, as the program has it (db/ConnectionTexts.h).
+// The station's login, as db/ConnectionTexts.h has it.
 const password = 'qolvent4719ruk';
 
 function argument(name) {
-    const at = process.argv.indexOf(name);
-    if (at < 0 || at + 1 >= process.argv.length) throw new Error(`missing ${name}`);
-    return process.argv[at + 1];
+  const at = process.argv.indexOf(name);
+  if (at < 0 || at + 1 >= process.argv.length) throw new Error(`missing argument ${name}`);
+  return process.argv[at + 1];
 }
 
-async function startStation({ tool = argument('--station'), work = argument('--work'), serveArgs = [] } = {}) {
-    fs.rmSync(work, { recursive: true, force: true });
-    fs.mkdirSync(work, { recursive: true });
-    const dir = path.join(work, 'station');
-    execFileSync(tool, ['init', dir]);
-    const server = spawn(tool, ['serve', dir, '--port', '0', ...serveArgs], { stdio: ['ignore', 'pipe', 'inherit'] });
-    const lines = readline.createInterface({ input: server.stdout });
-    const port = await new Promise((resolve, reject) => {
-        server.once('exit', code => reject(new Error(`vantrok-station serve ended (${code})`)));
-        lines.once('line', line => {
-            const found = /^listening on 127\.0\.0\.1:(\d+)/.exec(line);
-            found ? resolve(Number(found[1])) : reject(new Error(`unexpected first line: ${line}`));
-        });
-    });
-    return {
-        port,
-        dir,
-        stop: () => new Promise(resolve => {
-            if (server.exitCode !== null) return resolve();
-            server.once('exit', resolve);
-            server.kill('SIGTERM');
-        }),
+// The station and the work folder named on the command line.
+function commandLine() {
+  return { tool: argument('--station'), work: argument('--work') };
+}
+
+async function startStation({ tool, work, serveArgs = [] }) {
+  fs.mkdirSync(work, { recursive: true });
+  const dir = fs.mkdtempSync(path.join(work, 'station-'));
+  execFileSync(tool, ['init', dir], { stdio: ['ignore', 'ignore', 'inherit'] });
+  const server = spawn(tool, ['serve', dir, '--port', '0', ...serveArgs], { stdio: ['ignore', 'pipe', 'inherit'] });
+  const port = await new Promise((resolve, reject) => {
+    let seen = '';
+    const onData = (chunk) => {
+      seen += chunk;
+      const match = /listening on 127\.0\.0\.1:(\d+)/.exec(seen);
+      if (match) {
+        server.stdout.off('data', onData);
+        resolve(Number(match[1]));
+      }
     };
+    server.stdout.on('data', onData);
+    server.once('exit', (code) => reject(new Error(`vantrok-station serve ended (${code}) before it listened`)));
+    server.once('error', reject);
+  });
+  return {
+    port,
+    dir,
+    // Ends the server and removes the station.
+    async stop() {
+      if (server.exitCode === null) {
+        await new Promise((resolve) => {
+          server.once('exit', () => resolve());
+          server.kill('SIGTERM');
+        });
+      }
+      fs.rmSync(dir, { recursive: true, force: true });
+    },
+  };
 }
 
 function connect(port, { database = 'torvane', options = {} } = {}) {
-    const connection = new tedious.Connection({
-        server: '127.0.0.1',
-        authentication: { type: 'default', options: { userName: 'sa', password } },
-        options: { port, database, encrypt: false, trustServerCertificate: true, ...options },
-    });
-    return new Promise((resolve, reject) => {
-        connection.on('connect', err => (err ? reject(err) : resolve(connection)));
-        connection.connect();
-    });
+  const connection = new tedious.Connection({
+    server: '127.0.0.1',
+    authentication: { type: 'default', options: { userName: 'sa', password } },
+    options: { port, database, encrypt: false, connectTimeout: 10000, ...options },
+  });
+  return new Promise((resolve, reject) => {
+    connection.connect((error) => (error ? reject(error) : resolve(connection)));
+  });
 }
 
+// Runs one batch; rows as arrays of their columns' values.
 function query(connection, sql) {
-    return new Promise((resolve, reject) => {
-        const rows = [];
-        const request = new tedious.Request(sql, (err, rowCount) => (err ? reject(err) : resolve({ rows, rowCount })));
-        request.on('row', columns => rows.push(columns.map(c => c.value)));
-        connection.execSqlBatch(request);
-    });
+  return new Promise((resolve, reject) => {
+    const rows = [];
+    const request = new tedious.Request(sql, (error, rowCount) => (error ? reject(error) : resolve({ rows, rowCount })));
+    request.on('row', (columns) => rows.push(columns.map((column) => column.value)));
+    connection.execSql(request);
+  });
 }
 
-module.exports = { tedious, startStation, connect, query };
+module.exports = { tedious, commandLine, startStation, connect, query };
