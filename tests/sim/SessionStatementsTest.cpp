@@ -60,29 +60,6 @@ TEST_F(TransactionStatementsTest, ImplicitTransactionsBeginWithTheFirstStatement
         << "the rollback undid the second write only";
 }
 
-TEST_F(TransactionStatementsTest, NestedAndNamedTransactionsCountAsSqlServerCountsThem) {
-    run("BEGIN TRAN carry");
-    run("begin transaction");
-    EXPECT_EQ(tranCount(), 2);
-    run("COMMIT TRAN;");
-    EXPECT_EQ(tranCount(), 1) << "an inner commit only counts down";
-    expectError(failureOf([&] { run("ROLLBACK TRAN other"); }), "42000", 6401,
-                "Cannot roll back other. No transaction or savepoint of that name was found.");
-    EXPECT_EQ(tranCount(), 1);
-    run("ROLLBACK TRAN carry");
-    EXPECT_EQ(tranCount(), 0);
-    expectError(failureOf([&] { run("COMMIT"); }), "25000", 3902,
-                "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-    EXPECT_EQ(failureOf([&] { run("ROLLBACK WORK"); }).nativeError, 3903);
-    run("IF @@TRANCOUNT > 0 ROLLBACK TRAN");
-
-    sales->setImplicitTransactions(true);
-    run("BEGIN TRAN");
-    EXPECT_EQ(tranCount(), 2) << "with implicit transactions a BEGIN opens two";
-    run("ROLLBACK");
-    EXPECT_EQ(tranCount(), 0) << "a rollback ends them all";
-}
-
 TEST(SessionStatements, OnlyTheFormsSqlServerTakesAreTransactionStatements) {
     struct Case {
         std::string_view sql;
