@@ -61,7 +61,7 @@ SQLRETURN open(Connection& connection, ConnectRequest request, std::string dataS
     connection.request = std::move(request);
     connection.dataSource = std::move(dataSource);
     connection.dead = false;
-    if (!connection.autocommit) connection.session->beginTransaction();
+    connection.session->setImplicitTransactions(!connection.autocommit);
     // The server's informational messages of a login, as the driver hands
     // them on: SQL_SUCCESS_WITH_INFO with 01000 records.
     if (!connection.session->lenient()) {
@@ -124,15 +124,16 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
     const auto number = reinterpret_cast<SQLULEN>(value);
     switch (attribute) {
         case SQL_ATTR_AUTOCOMMIT: {
-            // Manual commit opens a transaction at once, as the SQL Server
-            // drivers do; back to auto-commit, the open one is committed
-            // (ODBC: SQLSetConnectAttr, SQL_ATTR_AUTOCOMMIT).
+            // Manual commit is SQL Server's implicit transactions, as the SQL
+            // Server driver sets them ("API Implicit Transactions"): the next
+            // statement opens the transaction. Back to auto-commit, the open
+            // one is committed (ODBC: SQLSetConnectAttr, SQL_ATTR_AUTOCOMMIT).
             if (number != SQL_AUTOCOMMIT_ON && number != SQL_AUTOCOMMIT_OFF)
                 throw DriverError("HY024", "Invalid attribute value");
             const bool on = number == SQL_AUTOCOMMIT_ON;
             if (connection.connected() && on != connection.autocommit) {
                 if (on) connection.session->endTransaction(true);
-                else connection.session->beginTransaction();
+                connection.session->setImplicitTransactions(!on);
             }
             connection.autocommit = on;
             return SQL_SUCCESS;

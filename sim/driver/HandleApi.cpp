@@ -126,10 +126,8 @@ SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT com
     });
     if (type == SQL_HANDLE_DBC) return entryPoint<Connection>(handle, [&](Connection& connection) {
         checkCode();
-        if (connection.connected() && !connection.autocommit) {
-            connection.session->endTransaction(completion == SQL_COMMIT);
-            connection.session->beginTransaction();
-        }
+        // The next statement opens the next transaction.
+        if (connection.connected() && !connection.autocommit) connection.session->endTransaction(completion == SQL_COMMIT);
         return SQL_SUCCESS;
     });
     return SQL_INVALID_HANDLE;

@@ -51,7 +51,7 @@ Outcome CarryStatements::renumber(const MatchedStatement& statement) {
                                     "AND S_Date >= ?4 AND S_Date < ?5"));
     update_->bind(1, newVoucher).bind(2, statement.literals[1]).bind(3, deliveryId).bind(4, first).bind(5, end);
     update_->run();
-    return Outcome::count(static_cast<long>(sqlite3_changes(db_.handle())));
+    return Outcome::count(static_cast<long>(sqlite3_changes(db_.handle())), StatementCommand::Update);
 }
 
 }  // namespace vantrok::sim

@@ -22,9 +22,9 @@ Outcome Outcome::rows(ResultTable table) {
     return outcome;
 }
 
-Outcome Outcome::count(long rowCount) {
+Outcome Outcome::count(long rowCount, StatementCommand command) {
     Outcome outcome;
-    outcome.add({std::nullopt, rowCount});
+    outcome.add({std::nullopt, rowCount, command});
     return outcome;
 }
 

@@ -10,11 +10,16 @@
 
 namespace vantrok::sim {
 
+// The kind of statement a result comes from, as the server tells the client
+// with its count.
+enum class StatementCommand { Select, Insert, Update, Delete };
+
 // One result of a statement, in the order the server sends them: a row set,
 // or the count of rows a statement inside it affected.
 struct StatementResult {
     std::optional<ResultTable> table;  // absent: a count
     long rowCount = -1;                // for a count; -1 for a row set
+    StatementCommand command = StatementCommand::Select;
 };
 
 // The results of one execution, handed out one at a time as the client reads
@@ -36,7 +41,7 @@ public:
     ~Outcome() { abandon(); }
 
     static Outcome rows(ResultTable table);
-    static Outcome count(long rowCount);
+    static Outcome count(long rowCount, StatementCommand command);
 
     Outcome& add(StatementResult result);
     Outcome& then(Work work);

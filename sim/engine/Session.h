@@ -53,9 +53,18 @@ public:
     // statements' writes and locks last until it ends, and a connection that
     // closes or breaks with one open rolls it back. Throws SimError.
     virtual void beginTransaction() = 0;
-    // Commits or rolls back the open transaction; nothing without one.
+    // Commits or rolls back the open transaction, nested ones included;
+    // nothing without one.
     virtual void endTransaction(bool commit) = 0;
     virtual bool inTransaction() const = 0;
+    // @@TRANCOUNT: 0 without a transaction, more inside nested BEGIN TRANs.
+    virtual int transactionCount() const = 0;
+    // SET IMPLICIT_TRANSACTIONS: on, the next statement that reads or writes
+    // a table (a procedure's included) begins a transaction when none is
+    // open, which lasts until the client commits or rolls it back
+    // ("SET IMPLICIT_TRANSACTIONS (Transact-SQL)"). Off by default.
+    virtual void setImplicitTransactions(bool on) = 0;
+    virtual bool implicitTransactions() const = 0;
 
     // How a slow statement waits from now on (by default it sleeps).
     virtual void setCancelWait(CancelWait wait) = 0;

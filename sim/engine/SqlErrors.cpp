@@ -87,6 +87,17 @@ SimError queryTimeout() { return make("HYT00", 0, "Query timeout expired"); }
 
 SimError cancelled() { return make("HY008", 0, "Operation canceled"); }
 
+SimError noTransaction(bool commit) {
+    return make("25000", commit ? 3902 : 3903,
+                std::string("The ") + (commit ? "COMMIT" : "ROLLBACK") +
+                    " TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+}
+
+SimError noTransactionNamed(std::string_view name) {
+    return make("42000", 6401,
+                "Cannot roll back " + std::string(name) + ". No transaction or savepoint of that name was found.");
+}
+
 SimError serverNotFound() { return make("08001", 17, "SQL Server does not exist or access denied."); }
 
 SimError loginFailed(std::string_view user) {

@@ -29,6 +29,10 @@ SimError communicationLink();
 SimError queryTimeout();
 // The client cancelled the statement (ODBC's HY008).
 SimError cancelled();
+// COMMIT (3902) or ROLLBACK (3903) with no transaction open.
+SimError noTransaction(bool commit);
+// ROLLBACK TRAN of a name the open transaction does not have (6401).
+SimError noTransactionNamed(std::string_view name);
 SimError serverNotFound();
 SimError loginFailed(std::string_view user);
 SimError cannotOpenDatabase(std::string_view database);

@@ -104,9 +104,11 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
     const FaultState& faults = checkLink();
     log_.append(database_, sql);
     try {
+        if (auto statement = parseSessionStatement(sql)) return answer(*statement);
         if (auto procedure = parseProcedureCall(sql)) return call(*procedure, sql, params, timeout, faults);
         TemplateMatch match = matchStatement(sql);
         if (!match.statement) throw errors::syntax(match.near);
+        beginImplicitly();
         return answer(*match.statement, timeout);
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
@@ -134,6 +136,56 @@ Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::s
     }
 }
 
+void StationSession::beginImplicitly() {
+    if (implicit_ && !inTransaction_) beginTransaction();
+}
+
+Outcome StationSession::answer(const SessionStatement& statement) {
+    using Kind = SessionStatement::Kind;
+    switch (statement.kind) {
+    case Kind::TransactionCount: {
+        ResultTable table;
+        table.columns = {{"", SqlType::Int, 10, 0, false}};
+        table.rows.push_back({std::to_string(transactionCount())});
+        return Outcome::rows(std::move(table));
+    }
+    case Kind::Version: {
+        ResultTable table;
+        table.columns = {{"", SqlType::VarChar, 300, 0, true}};
+        table.rows.push_back({std::string(serverVersionText())});
+        return Outcome::rows(std::move(table));
+    }
+    case Kind::BeginTransaction:
+        if (inTransaction_) {
+            ++nested_;
+        } else {
+            beginTransaction();
+            transactionName_ = statement.transactionName;
+            // The BEGIN itself opens the implicit one, and its own inside it.
+            if (implicit_) nested_ = 1;
+        }
+        return {};
+    case Kind::Commit:
+    case Kind::Rollback: {
+        const bool commit = statement.kind == Kind::Commit;
+        if (!inTransaction_) {
+            if (statement.onlyInTransaction) return {};
+            throw errors::noTransaction(commit);
+        }
+        // Transaction names are case-sensitive; a commit's name is not checked.
+        if (!commit && !statement.transactionName.empty() && statement.transactionName != transactionName_)
+            throw errors::noTransactionNamed(statement.transactionName);
+        if (commit && nested_ > 0) {
+            --nested_;
+        } else {
+            endTransaction(commit);
+        }
+        return {};
+    }
+    }
+    return {};
+}
+
 void StationSession::beginTransaction() {
     checkLink();
     if (inTransaction_) throw SimError{"25000", 0, "A transaction is already open on this connection"};
@@ -148,6 +200,8 @@ void StationSession::beginTransaction() {
 void StationSession::endTransaction(bool commit) {
     if (!inTransaction_) return;
     inTransaction_ = false;
+    nested_ = 0;
+    transactionName_.clear();
     // SQLite may have undone it on its own after a failed statement.
     const bool stillOpen = sqlite3_get_autocommit(db_->handle()) == 0;
     try {
@@ -165,15 +219,17 @@ Outcome StationSession::call(const ProcedureCall& procedure, std::string_view sq
                              std::chrono::seconds timeout, const FaultState& faults) {
     std::size_t expected = procedure.markers + (procedure.returnsValue ? 1 : 0);
     if (params.size() != expected) throw SimError{"07002", 0, "COUNT field incorrect or syntax error"};
+    const bool dailySale = holdsProcedures() && equalsIgnoreCase(procedure.name, dailySaleProcedure);
+    const bool backup = holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure);
+    if (!dailySale && !backup) throw errors::procedureNotFound(procedure.name);
+    if (backup && procedure.markers > 0) throw errors::tooManyArguments(backupProcedure);
+    beginImplicitly();
     Outcome outcome;
-    if (holdsProcedures() && equalsIgnoreCase(procedure.name, dailySaleProcedure)) {
+    if (dailySale) {
         std::vector<ParamValue> arguments(params.begin() + (procedure.returnsValue ? 1 : 0), params.end());
         outcome = writeDailySale(arguments, faults.procFails, timeout);
-    } else if (holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure)) {
-        if (procedure.markers > 0) throw errors::tooManyArguments(backupProcedure);
-        outcome = runBackup(sql, faults, timeout);
     } else {
-        throw errors::procedureNotFound(procedure.name);
+        outcome = runBackup(sql, faults, timeout);
     }
     if (procedure.returnsValue) outcome.returning(0);
     return outcome;
@@ -193,7 +249,7 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
     }
     if (updated > 0) {
         backup_.salesChanged();
-        return Outcome::count(updated);
+        return Outcome::count(updated, StatementCommand::Update);
     }
     auto store = [this, refuse, timeout, values = std::move(values)]() -> std::vector<StatementResult> {
         checkLink();
@@ -205,10 +261,10 @@ Outcome StationSession::writeDailySale(const std::vector<ParamValue>& arguments,
         }
         // The statement is over and its lock released; only the reply waits.
         holdAfterSale(stationDir_, faults_.current());
-        return {{std::nullopt, 1}};
+        return {{std::nullopt, 1, StatementCommand::Insert}};
     };
-    if (lenient_) return Outcome::count(store().front().rowCount);
-    return std::move(Outcome::count(0).then(std::move(store)));
+    if (lenient_) return Outcome::count(store().front().rowCount, StatementCommand::Insert);
+    return std::move(Outcome::count(0, StatementCommand::Update).then(std::move(store)));
 }
 
 // The backup procedure reports what it is about to copy as a row set, then

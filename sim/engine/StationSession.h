@@ -13,6 +13,7 @@
 #include "sim/engine/ProcedureCall.h"
 #include "sim/engine/ReconciliationReads.h"
 #include "sim/engine/SalesTableLock.h"
+#include "sim/engine/SessionStatements.h"
 #include "sim/engine/Session.h"
 #include "sim/engine/Sqlite.h"
 #include "sim/engine/StatementLog.h"
@@ -33,6 +34,9 @@ public:
     void beginTransaction() override;
     void endTransaction(bool commit) override;
     bool inTransaction() const override { return inTransaction_; }
+    int transactionCount() const override { return inTransaction_ ? 1 + nested_ : 0; }
+    void setImplicitTransactions(bool on) override { implicit_ = on; }
+    bool implicitTransactions() const override { return implicit_; }
     void setCancelWait(CancelWait wait) override { cancelWait_ = std::move(wait); }
 
 private:
@@ -41,6 +45,9 @@ private:
     Outcome call(const ProcedureCall& call, std::string_view sql, const std::vector<ParamValue>& params,
                  std::chrono::seconds timeout, const FaultState& faults);
     Outcome answer(const MatchedStatement& statement, std::chrono::seconds timeout);
+    Outcome answer(const SessionStatement& statement);
+    // A statement that reads or writes a table is about to run.
+    void beginImplicitly();
     Outcome writeDailySale(const std::vector<ParamValue>& arguments, bool refuse, std::chrono::seconds timeout);
     Outcome runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout);
     bool holdsProcedures() const;
@@ -60,6 +67,9 @@ private:
     CarryStatements carryStatements_;
     SalesTableLock salesLock_;
     bool inTransaction_ = false;
+    int nested_ = 0;  // BEGIN TRANs inside the open transaction
+    std::string transactionName_;
+    bool implicit_ = false;
     DailySaleProcedure dailySale_;
     BackupProcedure backup_;
     CancelWait cancelWait_;

@@ -1,6 +1,7 @@
 #include "sim/tds/CatalogProcedures.h"
 
 #include "sim/engine/ProcedureColumns.h"
+#include "sim/engine/Schema.h"
 #include "sim/engine/TextUtil.h"
 
 namespace vantrok::sim::tds {
@@ -25,14 +26,39 @@ Cell serverTypeNumber(const Cell& typeName) {
     return std::nullopt;
 }
 
-}  // namespace
-
-bool isProcedureColumnsCall(const RpcCall& call) {
+bool isCatalogCall(const RpcCall& call, std::string_view procedure) {
     std::string_view name = call.procedure;
     for (std::string_view prefix : {"sys.", "dbo.", "master.dbo.", "master..", "master.sys."})
         if (name.size() > prefix.size() && equalsIgnoreCase(name.substr(0, prefix.size()), prefix))
             name.remove_prefix(prefix.size());
-    return equalsIgnoreCase(name, "sp_sproc_columns");
+    return equalsIgnoreCase(name, procedure);
+}
+
+}  // namespace
+
+bool isProcedureColumnsCall(const RpcCall& call) {
+    return isCatalogCall(call, "sp_sproc_columns") || isCatalogCall(call, "sp_sproc_columns_100");
+}
+
+bool isStoredProceduresCall(const RpcCall& call) { return isCatalogCall(call, "sp_stored_procedures"); }
+
+ResultTable storedProceduresReply(const Session& session, const RpcCall& call) {
+    const std::string pattern = argument(call, "@sp_name", 0).value_or("%");
+    ResultTable table;
+    table.columns = {{"PROCEDURE_QUALIFIER", SqlType::VarChar, 128, 0, true},
+                     {"PROCEDURE_OWNER", SqlType::VarChar, 128, 0, true},
+                     {"PROCEDURE_NAME", SqlType::VarChar, 134, 0, true},
+                     {"NUM_INPUT_PARAMS", SqlType::Int, 10, 0, true},
+                     {"NUM_OUTPUT_PARAMS", SqlType::Int, 10, 0, true},
+                     {"NUM_RESULT_SETS", SqlType::Int, 10, 0, true},
+                     {"REMARKS", SqlType::VarChar, 254, 0, true},
+                     {"PROCEDURE_TYPE", SqlType::Int, 5, 0, true}};
+    if (session.database() != salesDatabase) return table;
+    for (std::string_view procedure : {dailySaleProcedure, backupProcedure}) {
+        if (!likeMatches(pattern, procedure)) continue;
+        table.rows.push_back({session.database(), "dbo", std::string(procedure) + ";1", "-1", "-1", "-1", std::nullopt, "2"});
+    }
+    return table;
 }
 
 ResultTable procedureColumnsReply(Session& session, const RpcCall& call) {

@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::size_t headerSize = 8;
 constexpr std::uint8_t endOfMessage = 0x01;
+constexpr std::uint8_t resetConnection = 0x08;
+constexpr std::uint8_t resetConnectionSkipTransaction = 0x10;
 // [MS-TDS] 2.2.6.4: a login may ask for 512 to 32767 bytes.
 constexpr std::uint32_t smallestPacket = 512;
 constexpr std::uint32_t largestPacket = 32767;
@@ -56,6 +58,10 @@ std::optional<Message> Channel::read() {
             throw ProtocolError("a packet of " + std::to_string(length) + " bytes");
         if (!first && type != message.type) throw ProtocolError("a message whose packets change type");
         message.type = type;
+        if (first) {
+            message.resetConnection = (status & (resetConnection | resetConnectionSkipTransaction)) != 0;
+            message.keepTransaction = (status & resetConnectionSkipTransaction) != 0;
+        }
         const std::size_t start = message.data.size();
         message.data.resize(start + length - headerSize);
         if (!readExactly(message.data.data() + start, length - headerSize))

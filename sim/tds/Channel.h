@@ -25,6 +25,10 @@ enum class PacketType : std::uint8_t {
 struct Message {
     PacketType type{};
     std::string data;
+    // The client asks for its session to be reset before this request,
+    // keeping its transaction when `keepTransaction` ([MS-TDS] 2.2.3.1.2).
+    bool resetConnection = false;
+    bool keepTransaction = false;
 };
 
 // The client's end of one TCP connection, in TDS packets ([MS-TDS] 2.2.3).

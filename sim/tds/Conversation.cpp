@@ -5,6 +5,9 @@
 #include <algorithm>
 
 #include "sim/engine/Faults.h"
+#include "sim/engine/SessionStatements.h"
+#include "sim/engine/SqlErrors.h"
+#include "sim/tds/ProcedureArguments.h"
 #include "sim/tds/CatalogProcedures.h"
 #include "sim/tds/Login.h"
 #include "sim/tds/SessionSettings.h"
@@ -63,10 +66,10 @@ std::string hostName() {
     return name;
 }
 
-std::string callText(const RpcCall& call) {
-    std::string text = "{? = call " + call.procedure;
-    for (std::size_t i = 0; i < call.parameters.size(); ++i) text += i == 0 ? "(?" : ",?";
-    if (!call.parameters.empty()) text += ")";
+std::string callText(const std::string& procedure, std::size_t arguments) {
+    std::string text = "{? = call " + procedure;
+    for (std::size_t i = 0; i < arguments; ++i) text += i == 0 ? "(?" : ",?";
+    if (arguments > 0) text += ")";
     return text + "}";
 }
 
@@ -75,7 +78,18 @@ struct HeldDone {
     DoneKind kind;
     std::uint16_t status;
     std::uint64_t count;
+    std::uint16_t command = tokens::command::select;
 };
+
+std::uint16_t commandOf(StatementCommand command) {
+    switch (command) {
+    case StatementCommand::Insert: return tokens::command::insert;
+    case StatementCommand::Update: return tokens::command::update;
+    case StatementCommand::Delete: return tokens::command::remove;
+    case StatementCommand::Select: break;
+    }
+    return tokens::command::select;
+}
 
 }  // namespace
 
@@ -88,6 +102,8 @@ void Conversation::run() {
     try {
         while (std::optional<Message> message = channel_.read()) {
             cancelled_ = false;
+            committing_ = false;
+            if (message->resetConnection && session_) resetSession(message->keepTransaction);
             try {
                 switch (message->type) {
                 case PacketType::PreLogin: preLogin(*message); break;
@@ -146,7 +162,8 @@ bool Conversation::login(const Message& message) {
     if (request.packetSize != 0) channel_.setPacketSize(request.packetSize);
     try {
         // The client reached this server by its address; the name it used is its own business.
-        session_ = Session::connect({stationDir_, "127.0.0.1", request.userName, request.password, request.database});
+        login_ = {stationDir_, "127.0.0.1", request.userName, request.password, request.database};
+        session_ = Session::connect(login_);
     } catch (const SimError& e) {
         if (e.sqlstate == "08001") {
             channel_.reset();
@@ -157,6 +174,7 @@ bool Conversation::login(const Message& message) {
     }
     session_->setCancelWait([this](std::chrono::milliseconds wait) { return cancelWait(wait); });
     const std::string& database = session_->database();
+    login_.database = database;
     const std::string packetSize = std::to_string(channel_.packetSize());
     ByteWriter out;
     tokens::environmentChange(out, 1, database, "master");
@@ -174,6 +192,7 @@ bool Conversation::login(const Message& message) {
 
 void Conversation::refuse(const ServerMessage& error) {
     ByteWriter out;
+    noteTransaction(out);
     tokens::message(out, error, serverName_);
     tokens::doneToken(out, DoneKind::Done, done::error, 0);
     channel_.write(out.bytes());
@@ -190,11 +209,15 @@ void Conversation::sqlBatch(const Message& message) {
     }
     if (std::optional<SessionSetting> setting = parseSessionSettings(sql)) {
         log_.append(session_->database(), sessionSettingLogText(*setting));
+        if (setting->implicitTransactions) session_->setImplicitTransactions(*setting->implicitTransactions);
         ByteWriter out;
         tokens::doneToken(out, DoneKind::Done, done::final, 0);
         channel_.write(out.bytes());
         return channel_.flush(true);
     }
+    if (std::optional<std::string> database = parseUseDatabase(sql)) return useDatabase(*database);
+    const std::optional<SessionStatement> statement = parseSessionStatement(sql);
+    committing_ = statement && statement->kind == SessionStatement::Kind::Commit;
     try {
         reply(session_->execute(sql, {}, std::chrono::seconds(0)), false);
     } catch (const SimError& e) {
@@ -218,19 +241,19 @@ void Conversation::transactionRequest(const Message& message) {
     try {
         if (request.kind != TransactionRequest::Kind::Begin) {
             const bool commit = request.kind == TransactionRequest::Kind::Commit;
-            if (!session_->inTransaction())
-                throw SimError{"25000", commit ? 3902L : 3903L,
-                               std::string("The ") + (commit ? "COMMIT" : "ROLLBACK") +
-                                   " TRANSACTION request has no corresponding BEGIN TRANSACTION."};
+            if (!session_->inTransaction()) throw errors::noTransaction(commit);
             session_->endTransaction(commit);
             tokens::transactionChange(out, commit ? 9 : 10, lastTransaction_);
+            transactionOpen_ = false;
         }
         if (request.kind == TransactionRequest::Kind::Begin || request.beginAnother) {
             session_->beginTransaction();
             tokens::transactionChange(out, 8, ++lastTransaction_);
+            transactionOpen_ = true;
         }
     } catch (const SimError& e) {
         if (e.sqlstate == "08S01") throw BrokenLink{};
+        noteTransaction(out);
         tokens::message(out, errorMessage(e), serverName_);
         tokens::doneToken(out, DoneKind::Done, done::error, 0);
         channel_.write(out.bytes());
@@ -251,15 +274,16 @@ void Conversation::rpc(const Message& message) {
     }
     for (const RpcCall& call : calls) {
         try {
-            if (isProcedureColumnsCall(call)) {
-                Outcome outcome = Outcome::rows(procedureColumnsReply(*session_, call));
+            if (isProcedureColumnsCall(call) || isStoredProceduresCall(call)) {
+                Outcome outcome = Outcome::rows(isStoredProceduresCall(call) ? storedProceduresReply(*session_, call)
+                                                                             : procedureColumnsReply(*session_, call));
                 reply(std::move(outcome.returning(0)), true);
                 continue;
             }
             if (std::optional<StatementCall> statement = prepared_.take(call)) {
                 Outcome outcome;
                 if (statement->sql) outcome = session_->execute(*statement->sql, statement->values, std::chrono::seconds(0));
-                reply(std::move(outcome.returning(0)), true, statement->newHandle);
+                reply(std::move(outcome.returning(0)), true, &*statement);
                 continue;
             }
             auto output = std::find_if(call.parameters.begin(), call.parameters.end(),
@@ -272,12 +296,14 @@ void Conversation::rpc(const Message& message) {
             // The engine takes a procedure call as ODBC's escape with its
             // return value first, which an RPC always has.
             std::vector<ParamValue> values{ParamValue{std::nullopt, SqlType::Int}};
-            for (const RpcParameter& p : call.parameters) values.push_back(p.value.value);
-            reply(session_->execute(callText(call), values, std::chrono::seconds(0)), true);
+            for (ParamValue& value : argumentsInDeclaredOrder(call, declaredParameters(*session_, call.procedure)))
+                values.push_back(std::move(value));
+            reply(session_->execute(callText(call.procedure, values.size() - 1), values, std::chrono::seconds(0)), true);
         } catch (const SimError& e) {
             if (e.sqlstate == "08S01") throw BrokenLink{};
             if (cancelled_) throw Interrupted{};
             ByteWriter out;
+            noteTransaction(out);
             tokens::message(out, errorMessage(e), serverName_);
             tokens::doneToken(out, DoneKind::DoneProc, done::error, 0);
             channel_.write(out.bytes());
@@ -287,15 +313,16 @@ void Conversation::rpc(const Message& message) {
     channel_.flush(true);
 }
 
-void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle) {
+void Conversation::reply(Outcome outcome, bool procedure, const StatementCall* statement) {
     const DoneKind kind = procedure ? DoneKind::DoneInProc : DoneKind::Done;
     ByteWriter out;
     std::optional<HeldDone> held;
     auto release = [&](bool more) {
         if (held) tokens::doneToken(out, held->kind, static_cast<std::uint16_t>(held->status | (more ? done::more : 0)),
-                                    held->count);
+                                    held->count, held->command);
         held.reset();
     };
+    noteTransaction(out);
     for (;;) {
         // The channel sends each packet as it fills, and holds the rest.
         channel_.write(out.bytes());
@@ -325,13 +352,18 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
             for (const Row& row : result->table->rows) tokens::row(out, result->table->columns, row);
             held = HeldDone{kind, done::count, result->table->rows.size()};
         } else {
-            held = HeldDone{kind, done::count, static_cast<std::uint64_t>(std::max(result->rowCount, 0L))};
+            held = HeldDone{kind, done::count, static_cast<std::uint64_t>(std::max(result->rowCount, 0L)),
+                            commandOf(result->command)};
         }
     }
+    noteTransaction(out);
     if (std::optional<long> value = outcome.returnValue()) {
         release(true);
         tokens::returnStatus(out, static_cast<std::int32_t>(*value));
-        if (handle) tokens::returnValue(out, 0, "@handle", *handle);
+        if (statement && statement->newHandle) tokens::returnValue(out, 0, "@handle", *statement->newHandle);
+        if (statement)
+            for (const StatementCall::Output& output : statement->outputs)
+                tokens::returnValue(out, output.ordinal, output.name, output.value.typeInfo, output.value.valueBytes);
         tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
     } else if (held) {
         if (held->kind == DoneKind::DoneInProc) held->kind = DoneKind::DoneProc;
@@ -340,6 +372,55 @@ void Conversation::reply(Outcome outcome, bool procedure, std::optional<std::int
         tokens::doneToken(out, procedure ? DoneKind::DoneProc : DoneKind::Done, done::final, 0);
     }
     channel_.write(out.bytes());
+}
+
+void Conversation::noteTransaction(ByteWriter& out) {
+    const bool open = session_ && session_->inTransaction();
+    if (open == transactionOpen_) return;
+    if (open) tokens::transactionChange(out, 8, ++lastTransaction_);
+    else tokens::transactionChange(out, committing_ ? 9 : 10, lastTransaction_);
+    transactionOpen_ = open;
+}
+
+void Conversation::resetSession(bool keepTransaction) {
+    if (!keepTransaction) session_->endTransaction(false);
+    session_->setImplicitTransactions(false);
+    ByteWriter out;
+    tokens::resetConnectionAck(out);
+    noteTransaction(out);
+    channel_.write(out.bytes());
+    // The login's database again; a kept transaction keeps its database.
+    if (session_->database() != login_.database && !session_->inTransaction()) {
+        session_ = Session::connect(login_);
+        session_->setCancelWait([this](std::chrono::milliseconds wait) { return cancelWait(wait); });
+    }
+}
+
+void Conversation::useDatabase(const std::string& name) {
+    const std::string old = session_->database();
+    try {
+        std::unique_ptr<Session> next = Session::connect({login_.stationDir, login_.server, login_.uid, login_.password, name});
+        if (next->database() != old) {
+            // This station keeps a session per database: switching would drop
+            // the open transaction, so it refuses instead.
+            if (session_->inTransaction())
+                throw SimError{"25000", 226, "USE statement not allowed within multi-statement transaction."};
+            next->setCancelWait([this](std::chrono::milliseconds wait) { return cancelWait(wait); });
+            next->setImplicitTransactions(session_->implicitTransactions());
+            session_ = std::move(next);
+        }
+    } catch (const SimError& e) {
+        if (e.nativeError != 4060) return refuse(errorMessage(e));
+        return refuse({911, 1, 16, "Database '" + name + "' does not exist. Make sure that the name is entered correctly.", "", 1});
+    }
+    log_.append(old, sessionSettingLogText({"use " + name, std::nullopt}));
+    const std::string& database = session_->database();
+    ByteWriter out;
+    tokens::environmentChange(out, 1, database, old);
+    tokens::message(out, {5701, 2, 0, "Changed database context to '" + database + "'.", "", 1}, serverName_);
+    tokens::doneToken(out, DoneKind::Done, done::final, 0);
+    channel_.write(out.bytes());
+    channel_.flush(true);
 }
 
 void Conversation::acknowledgeAttention() {

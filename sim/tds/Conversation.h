@@ -32,11 +32,18 @@ private:
     void rpc(const Message& message);
     void transactionRequest(const Message& message);
     void refuse(const tokens::ServerMessage& error);
+    // The session back as it was after the login ([MS-TDS] 2.2.3.1.2).
+    void resetSession(bool keepTransaction);
+    void useDatabase(const std::string& name);
+    // Tells the client of a transaction its last request began or ended
+    // (ENVCHANGE 8, 9 or 10).
+    void noteTransaction(ByteWriter& out);
     // Adds the results of one execution to the request's reply, which the
     // request ends; `procedure`: the statements are inside a procedure called
-    // by RPC. `handle`: the output parameter of sp_prepare and sp_prepexec.
-    // Throws Interrupted when the client's attention stops it.
-    void reply(Outcome outcome, bool procedure, std::optional<std::int32_t> handle = std::nullopt);
+    // by RPC. `statement`: a call of the statement procedures, with the
+    // handle of sp_prepare and sp_prepexec and the output parameters to
+    // return. Throws Interrupted when the client's attention stops it.
+    void reply(Outcome outcome, bool procedure, const StatementCall* statement = nullptr);
     void acknowledgeAttention();
     bool cancelWait(std::chrono::milliseconds wait);
 
@@ -48,6 +55,9 @@ private:
     StatementLog log_;
     bool cancelled_ = false;
     std::uint64_t lastTransaction_ = 0;  // its descriptor; the next one counts on
+    bool transactionOpen_ = false;       // as the client was last told
+    bool committing_ = false;            // the request is a COMMIT statement
+    ConnectRequest login_;               // with the login's database
 };
 
 }  // namespace vantrok::sim::tds

@@ -22,6 +22,13 @@ std::string wellKnownProcedure(std::uint16_t id) {
     return names[id];
 }
 
+// A transaction's name: B_VARBYTE, its length in bytes of UTF-16 ([MS-TDS] 2.2.6.9).
+void skipTransactionName(ByteReader& in) {
+    const std::uint8_t bytes = in.u8();
+    if (bytes % 2 != 0) throw ProtocolError("a transaction name of an odd number of bytes");
+    in.take(bytes);
+}
+
 constexpr std::uint8_t byReference = 0x01;
 // Between the calls of one request ([MS-TDS] 2.2.6.6, BatchFlag and NoExecFlag).
 constexpr std::uint8_t batchSeparator = 0x80;
@@ -43,13 +50,13 @@ TransactionRequest parseTransactionRequest(std::string_view data) {
     switch (in.u16()) {
     case 5:  // TM_BEGIN_XACT: isolation level, name
         in.u8();
-        in.bVarChar();
+        skipTransactionName(in);
         return request;
     case 7: request.kind = TransactionRequest::Kind::Commit; break;    // TM_COMMIT_XACT
     case 8: request.kind = TransactionRequest::Kind::Rollback; break;  // TM_ROLLBACK_XACT
     default: throw ProtocolError("a transaction manager request of a kind this server does not take");
     }
-    in.bVarChar();  // name
+    skipTransactionName(in);
     request.beginAnother = in.u8() != 0;
     return request;
 }

@@ -33,20 +33,63 @@ std::optional<std::vector<std::string>> words(std::string_view text) {
     return out;
 }
 
+bool wordsAre(const std::vector<std::string>& w, std::size_t at, std::initializer_list<std::string_view> expected) {
+    for (std::string_view word : expected) {
+        if (at >= w.size() || !equalsIgnoreCase(w[at], word)) return false;
+        ++at;
+    }
+    return true;
+}
+
+// The words of "SET TRANSACTION ISOLATION LEVEL level" starting at `at`, 0
+// when they are not one of SQL Server's levels
+// ("SET TRANSACTION ISOLATION LEVEL (Transact-SQL)").
+std::size_t isolationLevelLength(const std::vector<std::string>& w, std::size_t at) {
+    if (!wordsAre(w, at, {"set", "transaction", "isolation", "level"})) return 0;
+    at += 4;
+    for (std::initializer_list<std::string_view> level :
+         {std::initializer_list<std::string_view>{"read", "uncommitted"}, {"read", "committed"}, {"repeatable", "read"},
+          {"snapshot"}, {"serializable"}})
+        if (wordsAre(w, at, level)) return 4 + level.size();
+    return 0;
+}
+
 }  // namespace
 
 std::optional<SessionSetting> parseSessionSettings(std::string_view batch) {
     std::optional<std::vector<std::string>> list = words(batch);
     if (!list || list->empty()) return std::nullopt;
-    // SET option value [;] ...
+    const std::vector<std::string>& w = *list;
+    SessionSetting setting{std::string(batch), std::nullopt};
+    // SET option value [;] ..., or SET TRANSACTION ISOLATION LEVEL level [;]
     std::size_t i = 0;
-    while (i < list->size()) {
-        if (i + 2 >= list->size()) return std::nullopt;
-        if (!equalsIgnoreCase((*list)[i], "set") || (*list)[i + 1] == ";" || (*list)[i + 2] == ";") return std::nullopt;
-        i += 3;
-        if (i < list->size() && (*list)[i] == ";") ++i;
+    while (i < w.size()) {
+        if (!equalsIgnoreCase(w[i], "set")) return std::nullopt;
+        std::size_t length = 3;
+        if (i + 1 < w.size() && equalsIgnoreCase(w[i + 1], "transaction")) {
+            length = isolationLevelLength(w, i);
+            if (length == 0) return std::nullopt;
+        } else {
+            if (i + 2 >= w.size() || w[i + 1] == ";" || w[i + 2] == ";") return std::nullopt;
+            if (equalsIgnoreCase(w[i + 1], "implicit_transactions")) {
+                if (!equalsIgnoreCase(w[i + 2], "on") && !equalsIgnoreCase(w[i + 2], "off")) return std::nullopt;
+                setting.implicitTransactions = equalsIgnoreCase(w[i + 2], "on");
+            }
+        }
+        i += length;
+        if (i < w.size() && w[i] == ";") ++i;
     }
-    return SessionSetting{std::string(batch)};
+    return setting;
+}
+
+std::optional<std::string> parseUseDatabase(std::string_view batch) {
+    std::string text(batch);
+    std::erase_if(text, [](char c) { return c == '[' || c == ']'; });
+    std::optional<std::vector<std::string>> list = words(text);
+    if (!list) return std::nullopt;
+    if (!list->empty() && list->back() == ";") list->pop_back();
+    if (list->size() != 2 || !equalsIgnoreCase((*list)[0], "use") || (*list)[1] == ";") return std::nullopt;
+    return (*list)[1];
 }
 
 std::string sessionSettingLogText(const SessionSetting& setting) { return "{session setting: " + setting.text + "}"; }

@@ -10,11 +10,19 @@ namespace vantrok::sim::tds {
 // 4096", "SET QUOTED_IDENTIFIER ON"), as drivers send of their own accord.
 // They change nothing the station's statements depend on: the server
 // acknowledges them and notes them in the statement log as such.
+// SET IMPLICIT_TRANSACTIONS is the one the server acts on; SET TRANSACTION
+// ISOLATION LEVEL takes SQL Server's five levels, and the station's locking
+// stays read committed's.
 struct SessionSetting {
     std::string text;  // the batch, as sent
+    std::optional<bool> implicitTransactions;
 };
 
 std::optional<SessionSetting> parseSessionSettings(std::string_view batch);
+
+// "USE name" (the name may be in brackets, a ';' may follow): the database to
+// switch to.
+std::optional<std::string> parseUseDatabase(std::string_view batch);
 
 // How a driver's session setting appears in the statement log.
 std::string sessionSettingLogText(const SessionSetting& setting);

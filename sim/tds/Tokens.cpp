@@ -38,10 +38,11 @@ void message(ByteWriter& out, const ServerMessage& m, std::string_view serverNam
     withLength(out, m.severity > 10 ? Error : Info, body);
 }
 
-void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount) {
+void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount,
+               std::uint16_t currentCommand) {
     out.u8(static_cast<std::uint8_t>(kind));
     out.u16(status);
-    out.u16(0xC1);  // the current command: SELECT, as SQL Server reports for a batch
+    out.u16(currentCommand);
     out.u64(rowCount);
 }
 
@@ -50,15 +51,30 @@ void returnStatus(ByteWriter& out, std::int32_t value) {
     out.u32(static_cast<std::uint32_t>(value));
 }
 
-void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value) {
+namespace {
+
+void returnValueHead(ByteWriter& out, std::uint16_t ordinal, std::string_view name) {
     out.u8(ReturnValue);
     out.u16(ordinal);
     out.bVarChar(name);
-    out.u8(0x01);  // an output parameter
-    out.u32(0);    // user type
-    out.u16(0x01); // nullable
+    out.u8(0x01);   // an output parameter
+    out.u32(0);     // user type
+    out.u16(0x01);  // nullable
+}
+
+}  // namespace
+
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value) {
+    returnValueHead(out, ordinal, name);
     writeTypeInfo(out, ResultColumn{"", SqlType::Int, 10, 0, true});
     writeValue(out, ResultColumn{"", SqlType::Int, 10, 0, true}, std::to_string(value));
+}
+
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::string_view typeInfo,
+                 std::string_view value) {
+    returnValueHead(out, ordinal, name);
+    out.raw(typeInfo);
+    out.raw(value);
 }
 
 void loginAck(ByteWriter& out, std::uint32_t tdsVersion) {
@@ -76,6 +92,14 @@ void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newV
     body.u8(type);
     body.bVarChar(newValue);
     body.bVarChar(oldValue);
+    withLength(out, EnvChange, body);
+}
+
+void resetConnectionAck(ByteWriter& out) {
+    ByteWriter body;
+    body.u8(18);
+    body.u8(0);
+    body.u8(0);
     withLength(out, EnvChange, body);
 }
 

@@ -20,6 +20,14 @@ constexpr std::uint16_t count = 0x10;
 constexpr std::uint16_t attention = 0x20;
 }  // namespace done
 
+// The statement a DONE token completes (its CurCmd), as SQL Server numbers them.
+namespace command {
+constexpr std::uint16_t select = 0xC1;
+constexpr std::uint16_t insert = 0xC3;
+constexpr std::uint16_t remove = 0xC4;
+constexpr std::uint16_t update = 0xC5;
+}  // namespace command
+
 enum class DoneKind : std::uint8_t { Done = 0xFD, DoneProc = 0xFE, DoneInProc = 0xFF };
 
 // An INFO or ERROR message as SQL Server sends it.
@@ -33,16 +41,22 @@ struct ServerMessage {
 };
 
 void message(ByteWriter& out, const ServerMessage& message, std::string_view serverName);
-void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount);
+void doneToken(ByteWriter& out, DoneKind kind, std::uint16_t status, std::uint64_t rowCount,
+               std::uint16_t currentCommand = command::select);
 void returnStatus(ByteWriter& out, std::int32_t value);
 // RETURNVALUE of an int output parameter.
 void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::int32_t value);
+// RETURNVALUE of an output parameter in its own TYPE_INFO and value bytes.
+void returnValue(ByteWriter& out, std::uint16_t ordinal, std::string_view name, std::string_view typeInfo,
+                 std::string_view value);
 void loginAck(ByteWriter& out, std::uint32_t tdsVersion);
 // ENVCHANGE of a text value: 1 database, 2 language, 4 packet size.
 void environmentChange(ByteWriter& out, std::uint8_t type, std::string_view newValue, std::string_view oldValue);
 // A transaction's begin (8), commit (9) or rollback (10) ([MS-TDS] 2.2.7.9):
 // the 8-byte descriptor as the new value of a begin, as the old one of an end.
 void transactionChange(ByteWriter& out, std::uint8_t type, std::uint64_t descriptor);
+// ENVCHANGE 18: the session was reset as the client asked ([MS-TDS] 2.2.7.9).
+void resetConnectionAck(ByteWriter& out);
 // ENVCHANGE 7: the server's default collation.
 void collationChange(ByteWriter& out);
 void columnMetadata(ByteWriter& out, const std::vector<ResultColumn>& columns);

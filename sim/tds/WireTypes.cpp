@@ -290,6 +290,7 @@ WireValue readTypedValue(ByteReader& in) {
         ByteReader copy = in;
         copy.seek(start);
         result.typeInfo = std::string(copy.take(typeEnd - start));
+        result.valueBytes = std::string(copy.take(in.position() - typeEnd));
         return result;
     };
     switch (type) {

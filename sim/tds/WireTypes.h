@@ -27,6 +27,7 @@ void widenToFit(ResultColumn& column, const std::vector<Row>& rows, std::size_t 
 // echo in a RETURNVALUE) and its value as the engine takes it.
 struct WireValue {
     std::string typeInfo;
+    std::string valueBytes;  // the value as sent, its length included
     ParamValue value;
 };
 

@@ -152,6 +152,45 @@ TEST_F(Endpoint, APreparedStatementRunsOnceForEachExecution) {
     EXPECT_EQ(station.statements("torvane"), (std::vector<std::string>{backup, backup}));
 }
 
+namespace {
+
+std::string firstCell(OdbcClient& client, const std::string& sql) {
+    OdbcStatement statement(client);
+    EXPECT_TRUE(SQL_SUCCEEDED(statement.execute(sql))) << sql;
+    EXPECT_EQ(SQLFetch(statement.get()), SQL_SUCCESS) << sql;
+    return statement.text(1);
+}
+
+}  // namespace
+
+// Auto-commit off as Microsoft's drivers turn it off, through FreeTDS: carry's
+// lock statement opens the transaction, the renumbering's count is its own,
+// and the rollback undoes it.
+TEST_F(Endpoint, ImplicitTransactionsHoldCarrysWorkUntilTheClientEndsThem) {
+    station.sql("torvane", "INSERT INTO D17_DailySale (VocNo, S_Date, Delivery_ID) "
+                           "VALUES ('INV/C9/241116/1', '2016-11-24 09:30:00.000', 7)");
+    OdbcClient client;
+    ASSERT_TRUE(SQL_SUCCEEDED(client.connect(salesText)));
+    EXPECT_EQ(OdbcStatement(client).execute("set implicit_transactions on"), SQL_NO_DATA);
+    EXPECT_EQ(firstCell(client, "select @@TRANCOUNT"), "0");
+    EXPECT_EQ(firstCell(client, "select count(*) from D17_DailySale with (tablockx, holdlock) "
+                                "where S_Date>='24-Nov-2016' and S_Date<'25-Nov-2016'"),
+              "1");
+    EXPECT_EQ(firstCell(client, "select @@TRANCOUNT"), "1");
+    {
+        OdbcStatement renumber(client);
+        ASSERT_EQ(renumber.execute("update D17_DailySale set VocNo='INV/C9/241116/2' where VocNo='INV/C9/241116/1' "
+                                   "and Delivery_ID=7 and S_Date>='24-Nov-2016' and S_Date<'25-Nov-2016'"),
+                  SQL_SUCCESS);
+        SQLLEN count = -1;
+        EXPECT_EQ(SQLRowCount(renumber.get(), &count), SQL_SUCCESS);
+        EXPECT_EQ(count, 1);
+    }
+    EXPECT_NE(OdbcStatement(client).execute("IF @@TRANCOUNT > 0 ROLLBACK TRAN"), SQL_ERROR);
+    EXPECT_EQ(firstCell(client, "select @@TRANCOUNT"), "0");
+    EXPECT_EQ(station.sql("torvane", "SELECT VocNo FROM D17_DailySale"), "INV/C9/241116/1\n");
+}
+
 // A station killed and served again must take its port back at once, while
 // the connections of the one before are still closing.
 TEST_F(Endpoint, ARestartedEndpointListensOnTheSamePortAtOnce) {

@@ -83,6 +83,38 @@ std::string textAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT 
     return value;
 }
 
+// As the SQL Server driver leaves auto-commit: implicit transactions, so the
+// transaction opens with the next statement and SQLEndTran leaves the next
+// one to the statement after.
+TEST_F(DriverStatement, ManualCommitOpensTheTransactionWithTheNextStatement) {
+    auto tranCount = [&] {
+        OdbcStatement statement(*sales);
+        EXPECT_EQ(statement.execute("select @@TRANCOUNT"), SQL_SUCCESS);
+        EXPECT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+        return statement.text(1);
+    };
+    ASSERT_EQ(SQLSetConnectAttr(sales->dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+              SQL_SUCCESS);
+    EXPECT_EQ(tranCount(), "0");
+    {
+        OdbcStatement lock(*sales);
+        EXPECT_EQ(lock.execute("select count(*) from D17_DailySale with (tablockx, holdlock) "
+                               "where S_Date>='24-Nov-2016' and S_Date<'25-Nov-2016'"),
+                  SQL_SUCCESS);
+    }
+    EXPECT_EQ(tranCount(), "1");
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, sales->dbc(), SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_EQ(tranCount(), "0");
+    {
+        OdbcStatement invoice(*sales);
+        EXPECT_EQ(invoice.execute(invoiceQuery), SQL_SUCCESS);
+    }
+    EXPECT_EQ(tranCount(), "1");
+    EXPECT_EQ(SQLSetConnectAttr(sales->dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
+              SQL_SUCCESS);
+    EXPECT_EQ(tranCount(), "0");
+}
+
 TEST_F(DriverStatement, SelectionIsDescribedWithSqlServerTypes) {
     addOfflineDelivery();
     OdbcStatement statement(*controller);
