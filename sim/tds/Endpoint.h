@@ -11,13 +11,16 @@
 namespace vantrok::sim::tds {
 
 class Conversation;
+class TlsContext;
 
 // A station answering TDS on 127.0.0.1: each accepted connection is a
 // conversation of its own, on a thread of its own.
 class Endpoint {
 public:
-    // Listens at once (port 0: a free one). Throws std::runtime_error.
-    Endpoint(std::string stationDir, std::uint16_t port);
+    // Listens at once (port 0: a free one), offering TLS with the key and
+    // certificate in `certificateFile`, made there first when it is missing.
+    // Throws std::runtime_error.
+    Endpoint(std::string stationDir, std::uint16_t port, const std::string& certificateFile);
     ~Endpoint();
     Endpoint(const Endpoint&) = delete;
     Endpoint& operator=(const Endpoint&) = delete;
@@ -35,6 +38,7 @@ private:
     void reapFinished();
 
     std::string stationDir_;
+    std::unique_ptr<TlsContext> tls_;
     int listener_ = -1;
     std::uint16_t port_ = 0;
     std::uint16_t nextSpid_ = 51;
