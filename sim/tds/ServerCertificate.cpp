@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>

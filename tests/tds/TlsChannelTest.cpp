@@ -125,6 +125,13 @@ protected:
         std::filesystem::remove_all(folder_);
     }
 
+    // The server secures its side while the client shakes hands.
+    void handshake(Client& client, Protection protection) {
+        auto secured = std::async(std::launch::async, [&] { server_->secure(*context_, protection); });
+        client.handshake();
+        secured.get();
+    }
+
     std::filesystem::path folder_;
     std::unique_ptr<TlsContext> context_;
     std::unique_ptr<Channel> server_;
@@ -132,10 +139,8 @@ protected:
 };
 
 TEST_F(TlsChannel, AWholeSessionCarriesRequestsRepliesAndAttentionsEncrypted) {
-    auto secured = std::async(std::launch::async, [&] { server_->secure(*context_, Protection::Session); });
     Client client(client_);
-    client.handshake();
-    secured.get();
+    handshake(client, Protection::Session);
 
     client.sendEncrypted(packet(PacketType::SqlBatch, "select 1"));
     // A request that is no attention stays to be read, through TLS.
@@ -158,10 +163,8 @@ TEST_F(TlsChannel, AWholeSessionCarriesRequestsRepliesAndAttentionsEncrypted) {
 }
 
 TEST_F(TlsChannel, LoginOnlyEncryptionEndsAfterTheLoginsFirstPacket) {
-    auto secured = std::async(std::launch::async, [&] { server_->secure(*context_, Protection::LoginOnly); });
     Client client(client_);
-    client.handshake();
-    secured.get();
+    handshake(client, Protection::LoginOnly);
 
     client.sendEncrypted(packet(PacketType::Login7, "login"));
     std::optional<Message> login = server_->read();
