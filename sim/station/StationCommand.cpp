@@ -19,7 +19,6 @@
 #include "sim/station/Traffic.h"
 #include "sim/tds/EncryptionSetting.h"
 #include "sim/tds/Endpoint.h"
-#include "sim/tds/ServerCertificate.h"
 
 namespace vantrok::sim::station {
 
@@ -229,8 +228,7 @@ int serve(const std::vector<std::string>& args, std::ostream& out, const std::at
     const int port = o.number("--port").value_or(1433);
     if (port < 0 || port > 65535) throw UsageError("--port takes a port number from 0 to 65535");
     requireStation(args[1]);
-    const std::string dir = std::filesystem::absolute(args[1]).string();
-    tds::Endpoint endpoint(dir, static_cast<std::uint16_t>(port), tds::certificateFile(dir));
+    tds::Endpoint endpoint(std::filesystem::absolute(args[1]).string(), static_cast<std::uint16_t>(port));
     out << "listening on 127.0.0.1:" << endpoint.port() << std::endl;
     endpoint.serve(stop);
     return 0;

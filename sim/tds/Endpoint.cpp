@@ -29,10 +29,11 @@ constexpr int acceptCheckMilliseconds = 100;
 
 }  // namespace
 
-Endpoint::Endpoint(std::string stationDir, std::uint16_t port, const std::string& certificateFile)
+Endpoint::Endpoint(std::string stationDir, std::uint16_t port, std::optional<std::string> certificate)
     : stationDir_(std::move(stationDir)) {
-    makeCertificateUnlessPresent(certificateFile);
-    tls_ = std::make_unique<TlsContext>(certificateFile);
+    const std::string file = certificate.value_or(certificateFile(stationDir_));
+    makeCertificateUnlessPresent(file);
+    tls_ = std::make_unique<TlsContext>(file);
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0) throw std::runtime_error(std::string("cannot open a socket: ") + std::strerror(errno));
     int yes = 1;

@@ -5,6 +5,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -18,9 +19,9 @@ class TlsContext;
 class Endpoint {
 public:
     // Listens at once (port 0: a free one), offering TLS with the key and
-    // certificate in `certificateFile`, made there first when it is missing.
-    // Throws std::runtime_error.
-    Endpoint(std::string stationDir, std::uint16_t port, const std::string& certificateFile);
+    // certificate in `certificateFile` (by default the station's own), made
+    // there first when it is missing. Throws std::runtime_error.
+    Endpoint(std::string stationDir, std::uint16_t port, std::optional<std::string> certificateFile = std::nullopt);
     ~Endpoint();
     Endpoint(const Endpoint&) = delete;
     Endpoint& operator=(const Endpoint&) = delete;

@@ -15,12 +15,10 @@
 #include "sim/tds/EncryptionSetting.h"
 #include "sim/tds/Endpoint.h"
 #include "sim/tds/LoginLog.h"
-#include "sim/tds/ServerCertificate.h"
 #include "tests/sim/driver/OdbcClient.h"
 #include "tests/support/StationTest.h"
 
 using namespace vantrok::testing;
-using vantrok::sim::tds::certificateFile;
 using vantrok::sim::tds::EncryptionPolicy;
 using vantrok::sim::tds::loginLogFile;
 using vantrok::sim::tds::policyName;
@@ -238,8 +236,7 @@ TEST_F(Endpoint, APreparedStatementRunsOnceForEachExecution) {
 // A station killed and served again must take its port back at once, while
 // the connections of the one before are still closing.
 TEST_F(Endpoint, ARestartedEndpointListensOnTheSamePortAtOnce) {
-    const std::string certificate = certificateFile(station.dir());
-    auto first = std::make_unique<vantrok::sim::tds::Endpoint>(station.dir(), 0, certificate);
+    auto first = std::make_unique<vantrok::sim::tds::Endpoint>(station.dir(), 0);
     const std::uint16_t port = first->port();
     first->start();
     const int socket = connectToEndpoint(port);
@@ -248,5 +245,5 @@ TEST_F(Endpoint, ARestartedEndpointListensOnTheSamePortAtOnce) {
     // The server closes first, so its side of the connection lingers on the port.
     first.reset();
     ::close(socket);
-    EXPECT_NO_THROW(vantrok::sim::tds::Endpoint(station.dir(), port, certificate));
+    EXPECT_NO_THROW(vantrok::sim::tds::Endpoint(station.dir(), port));
 }
