@@ -17,6 +17,7 @@
 #include "sim/station/FreeTdsRoad.h"
 #include "sim/station/Station.h"
 #include "sim/station/Traffic.h"
+#include "sim/tds/EncryptionSetting.h"
 #include "sim/tds/Endpoint.h"
 
 namespace vantrok::sim::station {
@@ -29,6 +30,7 @@ constexpr const char* usage =
     "  register DIR [--driver PATH] [--trace]\n"
     "  register DIR --freetds [--port N] [--driver PATH] [--trace]\n"
     "  serve DIR [--port N]          TDS on 127.0.0.1 (default port 1433; 0 picks a free one)\n"
+    "  encryption DIR [offer|refuse|force]   what the endpoint says of encryption (default offer)\n"
     "  exec DIR -- COMMAND [ARG...]  runs COMMAND as a client of the station as registered\n"
     "  delivery DIR --type T (--pump P --hose H | --hose-id N) --volume L --price U --value V\n"
     "           [--completed \"YYYY-MM-DD HH:MM:SS\"] [--cleared \"YYYY-MM-DD HH:MM:SS\" | --uncleared]\n"
@@ -232,6 +234,19 @@ int serve(const std::vector<std::string>& args, std::ostream& out, const std::at
     return 0;
 }
 
+int encryption(const std::vector<std::string>& args, std::ostream& out) {
+    requireStation(args[1]);
+    if (args.size() == 2) {
+        out << tds::policyName(tds::readEncryptionPolicy(args[1])) << "\n";
+        return 0;
+    }
+    if (args.size() != 3) throw UsageError("encryption takes DIR [offer|refuse|force]");
+    std::optional<tds::EncryptionPolicy> policy = tds::policyNamed(args[2]);
+    if (!policy) throw UsageError("encryption takes offer, refuse or force, not '" + args[2] + "'");
+    tds::writeEncryptionPolicy(args[1], *policy);
+    return 0;
+}
+
 int hose(const std::vector<std::string>& args) {
     Options o(args, 2, {"--pump", "--hose", "--fuel"}, {"--null-fuel"});
     if (o.has("--fuel") == o.flag("--null-fuel")) throw UsageError("give --fuel CODE or --null-fuel");
@@ -271,6 +286,7 @@ int dispatch(const std::vector<std::string>& args, const std::string& driverPath
     if (command == "fault") return fault(args, out);
     if (command == "traffic") return traffic(args, out, stop);
     if (command == "serve") return serve(args, out, stop);
+    if (command == "encryption") return encryption(args, out);
     if (command == "hose") return hose(args);
     if (command == "sql") {
         if (args.size() != 4) throw UsageError("sql takes DIR DATABASE \"STATEMENTS\"");

@@ -2,11 +2,22 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vantrok::sim::tds {
+
+class TlsContext;
+class TlsSession;
+
+// What a connection's TLS covers, as its PRELOGIN negotiated ([MS-TDS] 2.2.6.5).
+enum class Protection {
+    None,
+    LoginOnly,  // the first packet of the LOGIN7; the rest goes in clear
+    Session,    // everything after the handshake, both ways
+};
 
 // Packet types of [MS-TDS] 2.2.3.1.1.
 enum class PacketType : std::uint8_t {
@@ -31,8 +42,9 @@ struct Message {
     bool keepTransaction = false;
 };
 
-// The client's end of one TCP connection, in TDS packets ([MS-TDS] 2.2.3).
-// Owns the socket.
+// The client's end of one TCP connection, in TDS packets ([MS-TDS] 2.2.3),
+// in clear or through TLS: every read and write of the connection, attentions
+// included, goes through here. Owns the socket.
 class Channel {
 public:
     explicit Channel(int socket, std::uint16_t spid);
@@ -41,8 +53,15 @@ public:
     Channel& operator=(const Channel&) = delete;
 
     // The next whole message; nullopt when the client closed the connection.
-    // Throws ProtocolError on a packet that cannot be read.
-    std::optional<Message> read();
+    // Throws ProtocolError on a packet that cannot be read, and with `only`
+    // as soon as a packet of another type begins, before reading its body.
+    std::optional<Message> read(std::optional<PacketType> only = std::nullopt);
+
+    // The TLS handshake carried in PRELOGIN packets both ways ([MS-TDS]
+    // 2.2.6.5), then TLS as `protection` says. Throws ProtocolError when the
+    // client sends anything else or its TLS fails.
+    void secure(const TlsContext& context, Protection protection);
+    Protection protection() const { return protection_; }
 
     // Waits up to `wait` for the client's attention ([MS-TDS] 2.2.1.7) and
     // reads it when it came. A request of another kind is left unread.
@@ -67,13 +86,21 @@ public:
 
 private:
     bool readExactly(char* into, std::size_t count);
-    void sendPacket(std::string_view payload, bool last);
+    bool receive();
+    bool receiveExactly(char* into, std::size_t count);
+    void sendPacket(PacketType type, std::string_view payload, bool last);
+    void sendBytes(std::string_view bytes);
 
     int socket_;
     std::uint16_t spid_;
     std::uint32_t packetSize_ = 4096;
     std::uint8_t packetId_ = 1;
     std::string pending_;
+    std::string inbox_;  // plain bytes received and not yet read
+    std::unique_ptr<TlsSession> tls_;
+    Protection protection_ = Protection::None;
+    bool tlsReads_ = false;
+    bool tlsWrites_ = false;
 };
 
 }  // namespace vantrok::sim::tds

@@ -9,7 +9,9 @@
 #include "sim/engine/SqlErrors.h"
 #include "sim/tds/ProcedureArguments.h"
 #include "sim/tds/CatalogProcedures.h"
+#include "sim/tds/EncryptionSetting.h"
 #include "sim/tds/Login.h"
+#include "sim/tds/LoginLog.h"
 #include "sim/tds/SessionSettings.h"
 #include "sim/tds/WireTypes.h"
 
@@ -93,20 +95,24 @@ std::uint16_t commandOf(StatementCommand command) {
 
 }  // namespace
 
-Conversation::Conversation(int socket, std::uint16_t spid, std::string stationDir)
-    : channel_(socket, spid), stationDir_(std::move(stationDir)), serverName_(hostName()), log_(stationDir_) {}
+Conversation::Conversation(int socket, std::uint16_t spid, std::string stationDir, const TlsContext& tls)
+    : channel_(socket, spid), tls_(tls), stationDir_(std::move(stationDir)), serverName_(hostName()), log_(stationDir_) {}
 
 void Conversation::run() {
     // A server that refuses connections does not complete them.
     if (readFaults(stationDir_).refuseConnections) return channel_.reset();
     try {
+        // Anything but a PRELOGIN first, a TDS 8 client's TLS ClientHello
+        // included, ends the connection unanswered ([MS-TDS] 3.3.5.1).
+        std::optional<Message> first = channel_.read(PacketType::PreLogin);
+        if (!first) return;
+        preLogin(*first);
         while (std::optional<Message> message = channel_.read()) {
             cancelled_ = false;
             committing_ = false;
             if (message->resetConnection && session_) resetSession(message->keepTransaction);
             try {
                 switch (message->type) {
-                case PacketType::PreLogin: preLogin(*message); break;
                 case PacketType::Login7:
                     if (!login(*message)) return;
                     break;
@@ -138,14 +144,20 @@ void Conversation::run() {
 }
 
 void Conversation::preLogin(const Message& message) {
+    PreLoginAnswer answer;
     try {
-        channel_.write(preLoginReply(message.data));
-        channel_.flush(true);
+        answer = answerPreLogin(message.data, readEncryptionPolicy(stationDir_));
     } catch (const ProtocolError& e) {
         refuse(protocolMessage(e));
         throw;
     }
+    channel_.write(answer.reply);
+    channel_.flush(true);
+    // Where encryption was agreed only a handshake may follow: a login in
+    // clear ends the connection.
+    if (answer.protection != Protection::None) channel_.secure(tls_, answer.protection);
 }
+
 
 bool Conversation::login(const Message& message) {
     Login7 request;
@@ -185,6 +197,8 @@ bool Conversation::login(const Message& message) {
     tokens::loginAck(out, std::min(request.tdsVersion, newestVersion));
     tokens::environmentChange(out, 4, packetSize, packetSize);
     tokens::doneToken(out, DoneKind::Done, done::final, 0);
+    // Recorded before the client hears of it, so what it reads next is there.
+    recordLogin(stationDir_, database, request.userName, channel_.protection());
     channel_.write(out.bytes());
     channel_.flush(true);
     return true;

@@ -10,6 +10,7 @@
 #include "sim/tds/Channel.h"
 #include "sim/tds/PreparedStatements.h"
 #include "sim/tds/Requests.h"
+#include "sim/tds/Tls.h"
 #include "sim/tds/Tokens.h"
 
 namespace vantrok::sim::tds {
@@ -18,7 +19,8 @@ namespace vantrok::sim::tds {
 // station as a session of the engine and answers its requests in order.
 class Conversation {
 public:
-    Conversation(int socket, std::uint16_t spid, std::string stationDir);
+    // `tls`: the endpoint's certificate, for the clients that encrypt; it outlives the conversation.
+    Conversation(int socket, std::uint16_t spid, std::string stationDir, const TlsContext& tls);
 
     // Serves the client until it leaves, its link breaks or shutdown().
     void run();
@@ -48,6 +50,7 @@ private:
     bool cancelWait(std::chrono::milliseconds wait);
 
     Channel channel_;
+    const TlsContext& tls_;
     std::string stationDir_;
     std::string serverName_;
     std::unique_ptr<Session> session_;

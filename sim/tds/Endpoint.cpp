@@ -12,6 +12,8 @@
 #include <stdexcept>
 
 #include "sim/tds/Conversation.h"
+#include "sim/tds/ServerCertificate.h"
+#include "sim/tds/Tls.h"
 
 namespace vantrok::sim::tds {
 
@@ -27,7 +29,11 @@ constexpr int acceptCheckMilliseconds = 100;
 
 }  // namespace
 
-Endpoint::Endpoint(std::string stationDir, std::uint16_t port) : stationDir_(std::move(stationDir)) {
+Endpoint::Endpoint(std::string stationDir, std::uint16_t port, std::optional<std::string> certificate)
+    : stationDir_(std::move(stationDir)) {
+    const std::string file = certificate.value_or(certificateFile(stationDir_));
+    makeCertificateUnlessPresent(file);
+    tls_ = std::make_unique<TlsContext>(file);
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0) throw std::runtime_error(std::string("cannot open a socket: ") + std::strerror(errno));
     int yes = 1;
@@ -77,7 +83,7 @@ void Endpoint::accept() {
     // Replies are whole messages: send each at once.
     ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
     auto worker = std::make_unique<Worker>();
-    worker->conversation = std::make_unique<Conversation>(client, nextSpid_++, stationDir_);
+    worker->conversation = std::make_unique<Conversation>(client, nextSpid_++, stationDir_, *tls_);
     Worker* raw = worker.get();
     std::lock_guard lock(workersMutex_);
     workers_.push_back(std::move(worker));

@@ -16,28 +16,49 @@ constexpr std::uint8_t serverVersion[6] = {16, 0, 0x10, 0x7A, 0, 0};
 
 std::uint8_t swapHalves(std::uint8_t b) { return static_cast<std::uint8_t>(b << 4 | b >> 4); }
 
+// The encryption table of [MS-TDS] 2.2.6.5, from the server's side.
+struct Negotiated {
+    std::uint8_t answer;
+    Protection protection;
+};
+
+Negotiated negotiate(std::uint8_t client, EncryptionPolicy policy) {
+    switch (policy) {
+    case EncryptionPolicy::Refuse: return {EncryptNotSupported, Protection::None};
+    case EncryptionPolicy::Force: return {EncryptRequired, Protection::Session};
+    case EncryptionPolicy::Offer: break;
+    }
+    switch (client) {
+    case EncryptOff: return {EncryptOff, Protection::LoginOnly};
+    case EncryptNotSupported: return {EncryptNotSupported, Protection::None};
+    default: return {EncryptOn, Protection::Session};
+    }
+}
+
 }  // namespace
 
-std::string preLoginReply(std::string_view request) {
+PreLoginAnswer answerPreLogin(std::string_view request, EncryptionPolicy policy) {
     ByteReader in(request);
+    // A client that names no encryption cannot take part in TLS.
+    std::uint8_t client = EncryptNotSupported;
     // Options: token, then big-endian offset and length, up to the terminator.
     for (std::uint8_t token = in.u8(); token != Terminator; token = in.u8()) {
         const std::size_t offset = static_cast<std::size_t>(in.u8()) << 8 | in.u8();
         const std::size_t length = static_cast<std::size_t>(in.u8()) << 8 | in.u8();
         if (offset + length > request.size()) throw ProtocolError("a PRELOGIN option points past the message");
         if (token == Encryption && length >= 1) {
-            const auto mode = static_cast<std::uint8_t>(request[offset]);
-            if (mode == EncryptOn || mode == EncryptRequired)
-                throw ProtocolError("the client requires encryption, which this server does not offer");
+            client = static_cast<std::uint8_t>(request[offset]);
+            if (client > EncryptRequired) throw ProtocolError("a PRELOGIN encryption option of " + std::to_string(client));
         }
     }
+    const Negotiated negotiated = negotiate(client, policy);
     struct Option {
         std::uint8_t token;
         std::string value;
     };
     const std::vector<Option> options = {
         {Version, std::string(reinterpret_cast<const char*>(serverVersion), sizeof serverVersion)},
-        {Encryption, std::string(1, static_cast<char>(EncryptNotSupported))},
+        {Encryption, std::string(1, static_cast<char>(negotiated.answer))},
         {InstOpt, std::string(1, '\0')},
         {ThreadId, ""},
         {Mars, std::string(1, '\0')},
@@ -53,7 +74,7 @@ std::string preLoginReply(std::string_view request) {
         data += option.value;
     }
     header.push_back(static_cast<char>(Terminator));
-    return header + data;
+    return {header + data, negotiated.protection};
 }
 
 Login7 parseLogin7(std::string_view data) {

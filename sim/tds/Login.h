@@ -4,12 +4,23 @@
 #include <string>
 #include <string_view>
 
+#include "sim/tds/Channel.h"
+#include "sim/tds/EncryptionSetting.h"
+
 namespace vantrok::sim::tds {
 
-// The server's answer to a PRELOGIN ([MS-TDS] 2.2.6.5): its version, no
-// encryption (ENCRYPT_NOT_SUP), no instance, no MARS. Throws ProtocolError on
-// a PRELOGIN it cannot read, and when the client insists on encryption.
-std::string preLoginReply(std::string_view request);
+// The server's answer to a PRELOGIN ([MS-TDS] 2.2.6.5): its version, its
+// encryption as `policy` and the client's ask decide, no instance, no MARS;
+// and what the TLS that follows must cover. A client that asks for
+// encryption a refusing server does not offer, or that cannot encrypt where
+// the server requires it, is told so and decides itself to leave ([MS-TDS]
+// 2.2.6.5, the encryption table). Throws ProtocolError on a PRELOGIN it
+// cannot read.
+struct PreLoginAnswer {
+    std::string reply;
+    Protection protection = Protection::None;
+};
+PreLoginAnswer answerPreLogin(std::string_view request, EncryptionPolicy policy);
 
 // What a LOGIN7 ([MS-TDS] 2.2.6.4) carries that the server acts on.
 struct Login7 {

@@ -166,6 +166,11 @@ class Session:
     def statement_log(self):
         return self.station("log").splitlines()
 
+    def logins(self):
+        """The logins the TDS endpoint accepted: database, user and how each came."""
+        with open(os.path.join(self.station_dir, "logins.log")) as log:
+            return [line.split("\t") for line in log.read().splitlines()]
+
     def add_delivery(self, delivery_type):
         return self.station("delivery", "--type", str(delivery_type), "--pump", "1", "--hose", "1",
                             "--volume", "45.46", "--price", "1.459", "--value", "66.33").strip()
@@ -400,6 +405,13 @@ def scenario_normal_start(session):
     expect_import(session, later, "a delivery recorded while running becomes a daily sale")
     wait_for(lambda: "torvane\tEXEC SYNX_TWO_DB_TO_BK1_BK2" in session.statement_log(), 20,
              "the backup procedure runs")
+    if session.args.driver == "freetds":
+        # The station offers TLS, as SQL Server does: the driver encrypts the
+        # login (FreeTDS' default, and Windows' "SQL Server" driver's).
+        logins = session.logins()
+        check({database for database, _, _ in logins} == {"enablerdb", "torvane"}
+              and all(how == "login encrypted" for _, _, how in logins),
+              f"VANTROK.exe's logins to both databases went encrypted: {logins}")
 
     second, second_log = session.start("second-copy")
     check(ended(second, 30), "a second VANTROK.exe ends at once")

@@ -9,6 +9,7 @@
 #include "sim/engine/Schema.h"
 #include "sim/station/FreeTdsRoad.h"
 #include "sim/tds/Endpoint.h"
+#include "sim/tds/ServerCertificate.h"
 
 namespace vantrok::testing {
 
@@ -138,7 +139,7 @@ public:
         if (onFreeTdsRoad()) {
             // Before the endpoint's threads: the namespace is the process's.
             sim::station::mapLocalToLoopback(folder_);
-            endpoint_ = std::make_unique<sim::tds::Endpoint>(link(), 0);
+            endpoint_ = std::make_unique<sim::tds::Endpoint>(link(), 0, sim::tds::certificateFile(folder_));
             endpoint_->start();
             sim::station::writeFreeTdsRegistration(folder_, sim::station::defaultFreeTdsDriver(), endpoint_->port(),
                                                    trace);

@@ -23,6 +23,7 @@ namespace {
 constexpr std::uint8_t sqlBatchType = 0x01;
 constexpr std::uint8_t attentionType = 0x06;
 constexpr std::uint8_t login7Type = 0x10;
+constexpr std::uint8_t preLoginType = 0x12;
 const std::string backup = "EXEC SYNX_TWO_DB_TO_BK1_BK2";
 const std::string fuelType =
     "select d1.fueltypecode from D10_Hose d1 left outer join d1_fueltype d2 on d1.fueltypecode=d2.fueltypecode "
@@ -52,6 +53,9 @@ protected:
         address.sin_port = htons(endpoint.port());
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ASSERT_EQ(::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        // A client that cannot encrypt: encryption not supported, both ways.
+        send(packet(preLoginType, std::string{0x01, 0x00, 0x06, 0x00, 0x01, static_cast<char>(0xFF), 0x02}));
+        ASSERT_TRUE(message(std::chrono::seconds(5))) << "no PRELOGIN answer";
         send(packet(login7Type, login7("sa", "qolvent4719ruk", "torvane")));
         const std::optional<std::string> loggedIn = message(std::chrono::seconds(5));
         ASSERT_TRUE(loggedIn);

@@ -7,7 +7,9 @@ Debian's python3-tds (pytds), which shares no code with FreeTDS.
 Makes a station, serves it on a free port and checks, with the values they
 return: a wrong login, the live and offline selections, the invoice and
 fuel-type queries, the daily-sale procedure called by RPC with typed
-parameters, and the backup procedure's row set.
+parameters, and the backup procedure's row set; then the same client with
+TLS (pytds encrypts when given a certificate to trust): the whole session
+encrypted, a time-out's attention through it, and the login alone encrypted.
 """
 import argparse
 import csv
@@ -41,9 +43,14 @@ def station(args, *words):
     return result.stdout
 
 
-def connect(port, database, password=PASSWORD):
+def connect(port, database, password=PASSWORD, timeout=30, **tls):
     return pytds.connect(server="127.0.0.1", port=port, database=database, user="sa", password=password,
-                         autocommit=True, login_timeout=10, timeout=30)
+                         autocommit=True, login_timeout=10, timeout=timeout, **tls)
+
+
+def last_login(args):
+    with open(os.path.join(args.dir, "logins.log")) as log:
+        return log.read().splitlines()[-1]
 
 
 def live_selection(month, year):
@@ -136,6 +143,41 @@ def check_procedures(args, port, delivery_id):
         check(sale[name] == value, f"the sale's {name} is {value!r}, not {sale[name]!r}")
 
 
+def check_encryption(args, port):
+    # The station's own certificate is the authority that signed it. pytds
+    # matches host names against DNS names only, and the station is reached
+    # by its address.
+    trusted = {"cafile": os.path.join(args.dir, "tls.pem"), "validate_host": False}
+    with connect(port, "torvane", **trusted) as conn, conn.cursor() as cursor:
+        check(last_login(args) == "torvane\tsa\tsession encrypted", f"the session is encrypted: {last_login(args)!r}")
+        cursor.execute(fuel_type_query(1, 1))
+        check(cursor.fetchall() == [("ULP",)], "a query through TLS")
+        # The query time-out's attention comes through TLS too, and the
+        # session goes on after its acknowledgement.
+        station(args, "fault", "backup-seconds", "5")
+        conn._conn.sock.settimeout(1)
+        try:
+            cursor.execute("EXEC SYNX_TWO_DB_TO_BK1_BK2")
+            while cursor.nextset():
+                pass
+        except (pytds.TimeoutError, TimeoutError, OSError):
+            pass
+        else:
+            raise Failure("a backup of 5 s passed a time-out of 1 s")
+        finally:
+            station(args, "fault", "backup-seconds", "0")
+        conn._conn.sock.settimeout(30)
+        cursor.execute(fuel_type_query(1, 1))
+        check(cursor.fetchall() == [("ULP",)], "the session goes on after the cancel")
+    with connect(port, "enablerdb", enc_login_only=True, **trusted) as conn, conn.cursor() as cursor:
+        check(last_login(args) == "enablerdb\tsa\tlogin encrypted", f"the login alone is encrypted: {last_login(args)!r}")
+        today = datetime.date.today()
+        cursor.execute(offline_selection(today.day, today.month, today.year))
+        check(len(cursor.fetchall()) == 1, "after the login, the session goes on in clear")
+    with connect(port, "torvane") as conn:
+        check(last_login(args) == "torvane\tsa\tclear", "a client that cannot encrypt logs in in clear")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--station", required=True)
@@ -159,6 +201,7 @@ def main():
         check_login(port)
         check_selections(port, delivery_id, offline_id)
         check_procedures(args, port, delivery_id)
+        check_encryption(args, port)
     except (Failure, pytds.Error) as failure:
         print("FAILED:", failure, file=sys.stderr)
         return 1
