@@ -565,13 +565,14 @@ def next_version(version):
     return f"{major}.{minor}.{patch + 1}"
 
 
-def make_newer_release(session):
+def make_newer_release(session, *defines, name="newer"):
     """The same script made into the next version's installer, with programs
     that differ from the build's by a few trailing bytes (ignored when they run),
-    so which version's files are installed can be told apart."""
+    so which version's files are installed can be told apart. defines are the
+    script's test-only faults."""
     built = os.path.dirname(session.args.installer)
     version = next_version(session.args.version)
-    folder = os.path.join(session.work, "newer")
+    folder = os.path.join(session.work, name)
     os.makedirs(folder)
     programs = {}
     for name in ("VANTROK.exe", "vantrok-check.exe"):
@@ -584,7 +585,7 @@ def make_newer_release(session):
                     "-DTARGET=amd64-unicode", f"-DPROGRAM={programs['VANTROK.exe']}",
                     f"-DCHECK={programs['vantrok-check.exe']}",
                     f"-DLAUNCH={session.args.launch}", f"-DOUTFILE={installer}",
-                    session.args.nsi], check=True, stdout=subprocess.DEVNULL)
+                    *(f"-D{define}" for define in defines), session.args.nsi], check=True, stdout=subprocess.DEVNULL)
     return Release(version, installer, programs["VANTROK.exe"], programs["vantrok-check.exe"])
 
 
@@ -739,6 +740,7 @@ def scenario_installer(session):
 
 
 EXIT_CANNOT_WRITE = 12
+EXIT_ROLLBACK_INCOMPLETE = 14
 DEFAULT_FOLDER = "C:\\Program Files\\VANTROK"
 X86_FOLDER = "C:\\Program Files (x86)\\VANTROK"
 
@@ -810,6 +812,21 @@ def scenario_installer_failures(session):
         session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the copy started again")
         for delivery in deliveries:
             expect_import(session, delivery, f"delivery {delivery} is carried after the failed upgrades")
+
+        # A scanner holds the new VANTROK.exe once placed, and the next file
+        # before it is placed: the rollback cannot take the new file away.
+        held = make_newer_release(session, "TEST_SCANNER_HOLDS_NEW_FILES", name="held-by-scanner")
+        check(run_installer(session, held) == EXIT_ROLLBACK_INCOMPLETE, "a rollback that cannot undo: exit code 14")
+        log = read_text(session.drive_c(DEFAULT_FOLDER + "\\VANTROK-setup.log"))
+        report("the log:", log)
+        check("VANTROK.exe is the new version's and could not be removed" in log
+              and "VANTROK.exe.old" in log, "the log beside the programs names the file and where the old one is")
+        check(filecmp.cmp(session.drive_c(DEFAULT_FOLDER + "\\VANTROK.exe.old"), current.program, shallow=False),
+              "the version before is kept")
+        running = expect_started_for_user(session, running, "the rollback that cannot undo: VANTROK runs again")
+        check(run_installer(session, newer) == 0, "the installer run again: exit code 0")
+        expect_installed(session, DEFAULT_FOLDER, newer, "the installer run again")
+        expect_started_for_user(session, running, "the installer run again")
     finally:
         subprocess.run(["wineserver", "-k"], env=session.env, timeout=60)
         subprocess.run(["wineserver", "-w"], env=session.env, timeout=60)
