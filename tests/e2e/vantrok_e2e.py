@@ -8,8 +8,12 @@ several runs can go side by side:
 
 Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
 tray-record (with --probe and --record-size), installer (with --installer,
---version, --nsi and --launch), installed-carries (with --installer and
---version: install, carry a delivery, uninstall).
+--version, --nsi and --launch), installer-failures (as installer, with
+--failing-launch: failed upgrades, run as root for a small disk),
+installer-views (as installer: an installation of the other bitness, uninstall
+then install), installer-views-x86 (with --installer and --x86-installer),
+installed-carries (with --installer and --version: install, carry a delivery,
+uninstall).
 A 32-bit prefix (--arch win32) needs a kernel that runs 32-bit programs and
 the 32-bit Wine and ODBC libraries; where they are missing the run exits with
 SKIPPED (77) and says why.
@@ -565,7 +569,7 @@ def next_version(version):
     return f"{major}.{minor}.{patch + 1}"
 
 
-def make_newer_release(session, *defines, name="newer"):
+def make_newer_release(session, *defines, name="newer", launch=None):
     """The same script made into the next version's installer, with programs
     that differ from the build's by a few trailing bytes (ignored when they run),
     so which version's files are installed can be told apart. defines are the
@@ -584,7 +588,7 @@ def make_newer_release(session, *defines, name="newer"):
     subprocess.run(["makensis", "-V2", "-WX", "-NOCD", f"-DVERSION={version}", "-DCOPYRIGHT=e2e",
                     "-DTARGET=amd64-unicode", f"-DPROGRAM={programs['VANTROK.exe']}",
                     f"-DCHECK={programs['vantrok-check.exe']}",
-                    f"-DLAUNCH={session.args.launch}", f"-DOUTFILE={installer}",
+                    f"-DLAUNCH={launch or session.args.launch}", f"-DOUTFILE={installer}",
                     *(f"-D{define}" for define in defines), session.args.nsi], check=True, stdout=subprocess.DEVNULL)
     return Release(version, installer, programs["VANTROK.exe"], programs["vantrok-check.exe"])
 
@@ -740,6 +744,7 @@ def scenario_installer(session):
 
 
 EXIT_CANNOT_WRITE = 12
+EXIT_NOT_STARTED = 13
 EXIT_ROLLBACK_INCOMPLETE = 14
 DEFAULT_FOLDER = "C:\\Program Files\\VANTROK"
 X86_FOLDER = "C:\\Program Files (x86)\\VANTROK"
@@ -826,7 +831,14 @@ def scenario_installer_failures(session):
         running = expect_started_for_user(session, running, "the rollback that cannot undo: VANTROK runs again")
         check(run_installer(session, newer) == 0, "the installer run again: exit code 0")
         expect_installed(session, DEFAULT_FOLDER, newer, "the installer run again")
-        expect_started_for_user(session, running, "the installer run again")
+        running = expect_started_for_user(session, running, "the installer run again")
+
+        # The upgrade itself works, but VANTROK cannot be started again: a
+        # deployment tool must not hear success.
+        unstarted = make_newer_release(session, name="not-started", launch=session.args.failing_launch)
+        check(run_installer(session, unstarted) == EXIT_NOT_STARTED, "a start that fails: exit code 13")
+        expect_installed(session, DEFAULT_FOLDER, unstarted, "the upgrade whose start failed")
+        check(not session.windows_processes("VANTROK.exe"), "no VANTROK runs, as the exit code says")
     finally:
         subprocess.run(["wineserver", "-k"], env=session.env, timeout=60)
         subprocess.run(["wineserver", "-w"], env=session.env, timeout=60)
@@ -972,9 +984,10 @@ def main():
     parser.add_argument("--version", help="the version the installer registers (installer)")
     parser.add_argument("--nsi", help="the installer's script, to make another version's (installer)")
     parser.add_argument("--launch", help="the installer's vantrok-launch.exe, for the same (installer)")
+    parser.add_argument("--failing-launch", help="a launch helper whose starts fail (installer-failures)")
     parser.add_argument("--x86-installer", help="the 32-bit build's installer (installer-views-x86)")
     args = parser.parse_args()
-    for name in ("exe", "helper", "probe", "installer", "nsi", "launch", "x86_installer"):
+    for name in ("exe", "helper", "probe", "installer", "nsi", "launch", "failing_launch", "x86_installer"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
 
