@@ -12,16 +12,27 @@
 Unicode true
 Target ${TARGET}
 !include FileFunc.nsh
+!include LogicLib.nsh
 !include WinMessages.nsh
 !include WordFunc.nsh
+!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VANTROK"
 !define WINDOW_CLASS "VANTROK.frmmain"
+; The 32-bit installer's entry is in the registry's 32-bit view (WOW6432Node
+; on 64-bit Windows), the 64-bit one's in the native view: each looks into
+; the other's too, so a station keeps one installation whichever it ran.
 !if ${TARGET} == amd64-unicode
   !define PROGRAM_FILES "$PROGRAMFILES64"
+  !define OTHER_VIEW 32
 !else
   !define PROGRAM_FILES "$PROGRAMFILES"
+  !define OTHER_VIEW 64
 !endif
+; Beside the programs when a rollback could not put every file back.
+!define SETUP_LOG "VANTROK-setup.log"
+; While it is there, the uninstaller's clean-up may delete uninstall.exe.
+!define CLEAN_UP_MARKER "uninstall.exe.removing"
 
 Name "VANTROK"
 OutFile "${OUTFILE}"
@@ -54,14 +65,75 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; 1 once a running copy was ended: a failed upgrade starts it again.
+; 1 once a running copy was ended: every failure starts it again.
 Var CopiesEnded
+; What a rollback could not undo, a line a file; empty when it undid all.
+Var RollbackLog
+
+; --- The launch helper ----------------------------------------------------------
+; vantrok-launch.exe runs from the temporary folder; it is not installed. It
+; notes the sessions whose VANTROK is ended, so that the same sessions get it
+; back, and starts VANTROK as the logged-on user outside the installer's job.
+!define HELPER "$PLUGINSDIR\vantrok-launch.exe"
+!define ENDED_SESSIONS "$PLUGINSDIR\ended-sessions.txt"
+
+!macro LAUNCH_HELPER prefix
+Function ${prefix}ExtractHelper
+  InitPluginsDir
+  File "/oname=${HELPER}" "${LAUNCH}"
+FunctionEnd
+
+; Never from the installer itself: run by a deployment tool it is SYSTEM in
+; session 0, where nobody sees VANTROK's messages and its copy keeps the
+; logon's copy from running; run through UAC it is elevated. The helper starts
+; it as the logged-on user, or leaves it to the Startup shortcut.
+; $0: the helper's exit code (0 started, 1 nobody logged on, 2 failed).
+Function ${prefix}StartAsLoggedOnUser
+  StrCpy $0 2
+  ClearErrors
+  ${If} ${FileExists} "${ENDED_SESSIONS}"
+    ExecWait '"${HELPER}" --ended "${ENDED_SESSIONS}" "$INSTDIR\VANTROK.exe"' $0
+  ${Else}
+    ExecWait '"${HELPER}" "$INSTDIR\VANTROK.exe"' $0
+  ${EndIf}
+  ${If} ${Errors}
+    StrCpy $0 2
+  ${EndIf}
+  ${If} $0 == 0
+    DetailPrint "VANTROK started for the logged-on user."
+  ${ElseIf} $0 == 1
+    DetailPrint "Nobody is logged on: VANTROK starts at the next logon."
+  ${Else}
+    ; A wrong command line (3) leaves VANTROK not started as well.
+    StrCpy $0 2
+    DetailPrint "VANTROK could not be started for the logged-on user."
+  ${EndIf}
+FunctionEnd
+
+; Every failure gives back the running copy it took.
+Function ${prefix}RestartEndedCopies
+  ${If} $CopiesEnded == 1
+  ${AndIf} ${FileExists} "$INSTDIR\VANTROK.exe"
+    Call ${prefix}StartAsLoggedOnUser
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro LAUNCH_HELPER ""
+!insertmacro LAUNCH_HELPER "un."
 
 ; A running copy holds VANTROK.exe open; the installer and the uninstaller
 ; both end it first. VANTROK keeps no state of its own, so ending it loses
 ; nothing: the next copy carries on from the daily sales.
 !macro END_RUNNING_COPIES prefix
 Function ${prefix}EndRunningCopies
+  ; Where they run, for starting them again; without the list, the helper
+  ; takes the session rule.
+  ClearErrors
+  ExecWait '"${HELPER}" --record "${ENDED_SESSIONS}"' $0
+  ${If} ${Errors}
+  ${OrIf} $0 != 0
+    Delete "${ENDED_SESSIONS}"
+  ${EndIf}
   ; A copy with its window up is closed as a user would, which takes its
   ; tray icon away.
   StrCpy $1 0
@@ -102,10 +174,13 @@ FunctionEnd
 
 ; --- Exit codes --------------------------------------------------------------
 ; Deployment tools trust them: every failure leaves the installed copy as it
-; was. NSIS's own are 0 done, 1 cancelled, 2 aborted.
+; was and VANTROK running where it ran, except 14, which says what is not.
+; NSIS's own are 0 done, 1 cancelled, 2 aborted.
 !define EXIT_FILE_IN_USE 10       ; a file could not be replaced or removed: held open
 !define EXIT_NEWER_INSTALLED 11   ; a newer version is installed; /ALLOWDOWNGRADE to install anyway
 !define EXIT_CANNOT_WRITE 12      ; the new files could not be written (disk full, no rights)
+!define EXIT_NOT_STARTED 13       ; installed, but VANTROK could not be started for the logged-on user
+!define EXIT_ROLLBACK_INCOMPLETE 14 ; a file could not be put back: the log beside the programs says which
 
 !macro FAIL code text
   MessageBox MB_ICONSTOP|MB_OK "${text}" /SD IDOK
@@ -113,19 +188,115 @@ FunctionEnd
   Quit
 !macroend
 
-; --- Downgrades ---------------------------------------------------------------
+; --- Finding the installation, in both registry views -------------------------
+Var OwnLocation
+Var OtherVersion
+Var OtherLocation
+
+!macro OTHER_VIEW_ENTRY prefix
+; The entry the other bitness's installer made, if any.
+Function ${prefix}ReadOtherEntry
+  StrCpy $OtherVersion ""
+  StrCpy $OtherLocation ""
+  !if ${OTHER_VIEW} == 64
+    ; 32-bit Windows has one view only: the own one.
+    ${IfNot} ${RunningX64}
+      Return
+    ${EndIf}
+  !endif
+  SetRegView ${OTHER_VIEW}
+  ReadRegStr $OtherVersion HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ReadRegStr $OtherLocation HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  SetRegView default
+FunctionEnd
+!macroend
+!insertmacro OTHER_VIEW_ENTRY ""
+!insertmacro OTHER_VIEW_ENTRY "un."
+
+; Quits with 11 when the version on the stack is newer than this installer's.
+Function RefuseNewerInstalled
+  Exch $0
+  ${If} $0 != ""
+    ${VersionCompare} "$0" "${VERSION}" $1
+    ${If} $1 == 1
+      ${GetParameters} $2
+      ClearErrors
+      ${GetOptions} "$2" "/ALLOWDOWNGRADE" $3
+      ${If} ${Errors}
+        !insertmacro FAIL ${EXIT_NEWER_INSTALLED} \
+          "VANTROK $0 is installed, newer than this installer's ${VERSION}.$\r$\n$\r$\nRun it with /ALLOWDOWNGRADE to install ${VERSION} anyway."
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
 Function .onInit
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
-  StrCmp $0 "" done
-  ${VersionCompare} "$0" "${VERSION}" $1
-  StrCmp $1 1 0 done
-  ${GetParameters} $2
-  ClearErrors
-  ${GetOptions} "$2" "/ALLOWDOWNGRADE" $3
-  IfErrors 0 done
-  !insertmacro FAIL ${EXIT_NEWER_INSTALLED} \
-    "VANTROK $0 is installed, newer than this installer's ${VERSION}.$\r$\n$\r$\nRun it with /ALLOWDOWNGRADE to install ${VERSION} anyway."
-  done:
+  ReadRegStr $OwnLocation HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  Call ReadOtherEntry
+  Push $0
+  Call RefuseNewerInstalled
+  Push $OtherVersion
+  Call RefuseNewerInstalled
+  ; Installed by the other bitness only: the upgrade goes into its folder.
+  ${If} $OwnLocation == ""
+  ${AndIf} $OtherLocation != ""
+  ${AndIf} $INSTDIR == "${PROGRAM_FILES}\VANTROK"
+    StrCpy $INSTDIR $OtherLocation
+  ${EndIf}
+FunctionEnd
+
+; The same folder, however it is written (long or short names, case).
+; Pops two folders, pushes 1 when they are the same.
+Function SameFolder
+  Exch $0
+  Exch
+  Exch $1
+  GetFullPathName /SHORT $0 $0
+  GetFullPathName /SHORT $1 $1
+  ${If} $0 == $1
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; The programs of an installation found in another folder go: one folder
+; stays, the one just installed.
+Function RemoveProgramsElsewhere
+  Exch $0
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\*.*"
+    Push $0
+    Push $INSTDIR
+    Call SameFolder
+    Pop $1
+    ${If} $1 == 0
+      Delete /REBOOTOK "$0\VANTROK.exe"
+      Delete /REBOOTOK "$0\vantrok-check.exe"
+      Delete /REBOOTOK "$0\uninstall.exe"
+      Delete "$0\${SETUP_LOG}"
+      ; Only when empty: others' files may share the folder.
+      RMDir /REBOOTOK "$0"
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; One entry and one folder remain: this installation's.
+Function ForgetFormerInstallations
+  ${If} $OtherVersion != ""
+    SetRegView ${OTHER_VIEW}
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    SetRegView default
+  ${EndIf}
+  Push $OwnLocation
+  Call RemoveProgramsElsewhere
+  Push $OtherLocation
+  Call RemoveProgramsElsewhere
 FunctionEnd
 
 ; --- Replacing the files, all or none -----------------------------------------
@@ -159,11 +330,24 @@ Var Placed3
   StrCpy $Placed${index} 1
 !macroend
 
+; Undoing can fail too (a scanner holding the file just placed): what could
+; not be undone is noted, and the file set aside is kept, never deleted.
 !macro PUT_BACK index name
-  StrCmp $Placed${index} 1 0 +2
+  ${If} $Placed${index} == 1
+    ClearErrors
     Delete "$INSTDIR\${name}"
-  StrCmp $Aside${index} 1 0 +2
+    ${If} ${Errors}
+      StrCpy $Aside${index} 0
+      StrCpy $RollbackLog "$RollbackLog${name} is the new version's and could not be removed; the version before is ${name}.old.$\r$\n"
+    ${EndIf}
+  ${EndIf}
+  ${If} $Aside${index} == 1
+    ClearErrors
     Rename "$INSTDIR\${name}.old" "$INSTDIR\${name}"
+    ${If} ${Errors}
+      StrCpy $RollbackLog "$RollbackLog${name}.old, the version before, could not be renamed back to ${name}.$\r$\n"
+    ${EndIf}
+  ${EndIf}
   Delete "$INSTDIR\${name}.new"
 !macroend
 
@@ -172,7 +356,31 @@ Var Placed3
   Delete /REBOOTOK "$INSTDIR\${name}.old"
 !macroend
 
-; $0: 1 when the new files are in place, 0 when everything is as it was.
+!macro ROLLBACK_FAILURE prefix
+; After a rollback: exit 14 with the log when something could not be put
+; back, else the failure's own code. Either way the copy that ran runs again.
+; $R0: the failure's code, $R1 its cause, $R2 what to do when all was undone.
+Function ${prefix}FailAfterRollback
+  Call ${prefix}RestartEndedCopies
+  ${If} $RollbackLog == ""
+    !insertmacro FAIL $R0 "$R1 $R2"
+  ${EndIf}
+  StrCpy $R3 "$INSTDIR\${SETUP_LOG}"
+  ClearErrors
+  FileOpen $R4 $R3 w
+  ${If} ${Errors}
+    StrCpy $R3 "$TEMP\${SETUP_LOG}"
+    FileOpen $R4 $R3 w
+  ${EndIf}
+  FileWrite $R4 "VANTROK ${VERSION}: $R1$\r$\nThe files in $INSTDIR could not all be put back:$\r$\n$RollbackLog"
+  FileClose $R4
+  !insertmacro FAIL ${EXIT_ROLLBACK_INCOMPLETE} \
+    "$R1 VANTROK's files in $INSTDIR could not all be put back as they were; see $R3. Run the installer again once nothing holds them."
+FunctionEnd
+!macroend
+!insertmacro ROLLBACK_FAILURE ""
+!insertmacro ROLLBACK_FAILURE "un."
+
 Function PutNewFilesInPlace
   StrCpy $Placed1 0
   StrCpy $Placed2 0
@@ -181,18 +389,26 @@ Function PutNewFilesInPlace
   !insertmacro SET_ASIDE 2 vantrok-check.exe
   !insertmacro SET_ASIDE 3 uninstall.exe
   !insertmacro MOVE_IN 1 VANTROK.exe
+  !ifdef TEST_SCANNER_HOLDS_NEW_FILES
+    ; Tests only: a scanner takes the file just placed and the next one to be
+    ; placed, so the rollback cannot remove it.
+    FileOpen $R8 "$INSTDIR\VANTROK.exe" r
+    FileOpen $R9 "$INSTDIR\uninstall.exe.new" r
+  !endif
   !insertmacro MOVE_IN 2 vantrok-check.exe
   !insertmacro MOVE_IN 3 uninstall.exe
   !insertmacro CLEAR_ASIDE VANTROK.exe
   !insertmacro CLEAR_ASIDE vantrok-check.exe
   !insertmacro CLEAR_ASIDE uninstall.exe
-  StrCpy $0 1
   Return
   rollback:
   !insertmacro PUT_BACK 1 VANTROK.exe
   !insertmacro PUT_BACK 2 vantrok-check.exe
   !insertmacro PUT_BACK 3 uninstall.exe
-  StrCpy $0 0
+  StrCpy $R0 ${EXIT_FILE_IN_USE}
+  StrCpy $R1 "A file of VANTROK in $INSTDIR is in use by another program."
+  StrCpy $R2 "Nothing was changed; close it and run the installer again."
+  Call FailAfterRollback
 FunctionEnd
 
 Function RemoveNewFiles
@@ -201,7 +417,20 @@ Function RemoveNewFiles
   Delete "$INSTDIR\uninstall.exe.new"
 FunctionEnd
 
+; A write error while extracting (a full disk) ends the section at once, with
+; NSIS's own message: the new files go and the ended copy starts again, as
+; when a file cannot be opened for writing.
+Function .onInstFailed
+  Call RemoveNewFiles
+  Call RestartEndedCopies
+  !insertmacro FAIL ${EXIT_CANNOT_WRITE} "VANTROK could not be written to $INSTDIR. Nothing was changed."
+FunctionEnd
+
 Section
+  ; A clean-up still waiting to delete the uninstaller of an installation
+  ; removed from this folder leaves the new one alone.
+  Delete "$INSTDIR\${CLEAN_UP_MARKER}"
+  Call ExtractHelper
   Call EndRunningCopies
   SetOutPath "$INSTDIR"
   ; A file that cannot be written is skipped and flagged, not asked about.
@@ -210,24 +439,18 @@ Section
   File "/oname=VANTROK.exe.new" "${PROGRAM}"
   File "/oname=vantrok-check.exe.new" "${CHECK}"
   WriteUninstaller "$INSTDIR\uninstall.exe.new"
-  IfErrors 0 written
+  ${If} ${Errors}
     Call RemoveNewFiles
+    Call RestartEndedCopies
     !insertmacro FAIL ${EXIT_CANNOT_WRITE} "VANTROK could not be written to $INSTDIR. Nothing was changed."
-  written:
+  ${EndIf}
   Call PutNewFilesInPlace
-  StrCmp $0 1 in_place
-    Call RemoveNewFiles
-    ; The station keeps the copy it had running.
-    StrCmp $CopiesEnded 1 0 +2
-      Call StartAsLoggedOnUser
-    !insertmacro FAIL ${EXIT_FILE_IN_USE} \
-      "A file of VANTROK in $INSTDIR is in use by another program. Nothing was changed; close it and run the installer again."
-  in_place:
+  ; A log of an earlier failed rollback is done with.
+  Delete "$INSTDIR\${SETUP_LOG}"
 
   ; The program is meant to start with Windows, whoever logs on.
-  SetShellVarContext all
-  CreateShortcut "$SMSTARTUP\VANTROK.lnk" "$INSTDIR\VANTROK.exe"
-  Call CreateCheckShortcut
+  Push $INSTDIR
+  Call CreateShortcuts
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "VANTROK"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -240,45 +463,41 @@ Section
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  Call ForgetFormerInstallations
 
+  ; A deployment tool must not report success while the station imports
+  ; nothing until the next logon.
   Call StartAsLoggedOnUser
+  ${If} $0 == 2
+    MessageBox MB_ICONEXCLAMATION|MB_OK "VANTROK ${VERSION} is installed, but could not be started now; it starts at the next logon." /SD IDOK
+    SetErrorLevel ${EXIT_NOT_STARTED}
+  ${EndIf}
 SectionEnd
 
-; --- The station's own check --------------------------------------------------
-; A console with the last 31 days' reconciliation, for everyone on the PC.
+; --- Shortcuts ------------------------------------------------------------------
+; VANTROK in the common Startup folder, and a console with the last 31 days'
+; reconciliation in the Start menu, for everyone on the PC.
 !define CHECK_FOLDER "$SMPROGRAMS\VANTROK"
 !define CHECK_SHORTCUT "${CHECK_FOLDER}\VANTROK check.lnk"
 
-Function CreateCheckShortcut
+!macro SHORTCUTS prefix
+; For the programs in the folder on the stack.
+Function ${prefix}CreateShortcuts
+  Exch $0
+  SetShellVarContext all
+  CreateShortcut "$SMSTARTUP\VANTROK.lnk" "$0\VANTROK.exe"
   CreateDirectory "${CHECK_FOLDER}"
-  CreateShortcut "${CHECK_SHORTCUT}" "$SYSDIR\cmd.exe" '/k "$INSTDIR\vantrok-check.exe" report --last 31' \
-    "$INSTDIR\VANTROK.exe" 0 SW_SHOWNORMAL "" "Deliveries and daily sales of the last 31 days"
-FunctionEnd
-
-; --- Starting VANTROK ---------------------------------------------------------
-; Never from the installer itself: run by a deployment tool it is SYSTEM in
-; session 0, where nobody sees VANTROK's messages and its copy keeps the
-; logon's copy from running; run through UAC it is elevated. The helper starts
-; it as the logged-on user, or leaves it to the Startup shortcut. A failed
-; uninstall starts again the copy it ended, as a failed upgrade does.
-!macro START_AS_LOGGED_ON_USER prefix
-Function ${prefix}StartAsLoggedOnUser
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\vantrok-launch.exe" "${LAUNCH}"
-  ExecWait '"$PLUGINSDIR\vantrok-launch.exe" "$INSTDIR\VANTROK.exe"' $0
-  StrCmp $0 0 0 +2
-    DetailPrint "VANTROK started for the logged-on user."
-  StrCmp $0 1 0 +2
-    DetailPrint "Nobody is logged on: VANTROK starts at the next logon."
-  StrCmp $0 2 0 +2
-    DetailPrint "VANTROK could not be started now: it starts at the next logon."
+  CreateShortcut "${CHECK_SHORTCUT}" "$SYSDIR\cmd.exe" '/k "$0\vantrok-check.exe" report --last 31' \
+    "$0\VANTROK.exe" 0 SW_SHOWNORMAL "" "Deliveries and daily sales of the last 31 days"
+  Pop $0
 FunctionEnd
 !macroend
-!insertmacro START_AS_LOGGED_ON_USER ""
-!insertmacro START_AS_LOGGED_ON_USER "un."
+!insertmacro SHORTCUTS ""
+!insertmacro SHORTCUTS "un."
 
 ; --- Uninstalling -------------------------------------------------------------
 Section "Uninstall"
+  Call un.ExtractHelper
   Call un.EndRunningCopies
   ; The programs first, all or none: while one is held the uninstall stops
   ; with everything in place, its entry included, to be run again.
@@ -291,29 +510,63 @@ Section "Uninstall"
   rollback:
     !insertmacro PUT_BACK 1 VANTROK.exe
     !insertmacro PUT_BACK 2 vantrok-check.exe
-    StrCmp $CopiesEnded 1 0 +2
-      Call un.StartAsLoggedOnUser
-    !insertmacro FAIL ${EXIT_FILE_IN_USE} \
-      "A file of VANTROK in $INSTDIR is in use by another program. Nothing was removed; close it and uninstall again."
+    StrCpy $R0 ${EXIT_FILE_IN_USE}
+    StrCpy $R1 "A file of VANTROK in $INSTDIR is in use by another program."
+    StrCpy $R2 "Nothing was removed; close it and uninstall again."
+    Call un.FailAfterRollback
   aside:
   !insertmacro CLEAR_ASIDE VANTROK.exe
   !insertmacro CLEAR_ASIDE vantrok-check.exe
+  Delete "$INSTDIR\${SETUP_LOG}"
 
-  SetShellVarContext all
-  Delete "$SMSTARTUP\VANTROK.lnk"
-  Delete "${CHECK_SHORTCUT}"
-  RMDir "${CHECK_FOLDER}"
+  ; The shortcuts are shared by name: while the other bitness's installation
+  ; remains elsewhere, they go over to it instead of going.
+  Call un.ReadOtherEntry
+  ${If} $OtherLocation != ""
+  ${AndIf} ${FileExists} "$OtherLocation\VANTROK.exe"
+    Push $OtherLocation
+    Call un.CreateShortcuts
+  ${Else}
+    SetShellVarContext all
+    Delete "$SMSTARTUP\VANTROK.lnk"
+    Delete "${CHECK_SHORTCUT}"
+    RMDir "${CHECK_FOLDER}"
+  ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
-  ; Run in place (_?=) the uninstaller cannot delete itself: a hidden command
-  ; does it, with the folder, once this process has ended.
+  ; Run in place (_?=) the uninstaller cannot delete itself while it runs: a
+  ; hidden command outside the deployment tool's job deletes it once it has
+  ; ended.
   Delete "$INSTDIR\uninstall.exe"
-  IfFileExists "$INSTDIR\uninstall.exe" 0 removed
-    SetOutPath "$TEMP"
-    ExecShell "open" "$SYSDIR\cmd.exe" \
-      '/d /c for /l %i in (1,1,30) do @(ping -n 2 127.0.0.1 >nul & del /f /q "$INSTDIR\uninstall.exe" 2>nul & if not exist "$INSTDIR\uninstall.exe" (rmdir "$INSTDIR" 2>nul & exit))' \
-      SW_HIDE
-  removed:
+  ${If} ${FileExists} "$INSTDIR\uninstall.exe"
+    Call un.StartCleanUp
+  ${EndIf}
   ; Only when empty: the folder may have been chosen with files of others in it.
   RMDir "$INSTDIR"
 SectionEnd
+
+; The clean-up goes on only while the marker is there, which an installation
+; into this folder removes first: a later installation's uninstaller is never
+; touched. It tries for about a minute, a second apart, then deletes itself.
+Function un.StartCleanUp
+  FileOpen $0 "$INSTDIR\${CLEAN_UP_MARKER}" w
+  FileClose $0
+  GetTempFileName $1
+  Delete $1
+  StrCpy $1 "$1.cmd"
+  FileOpen $0 $1 w
+  FileWrite $0 '@echo off$\r$\nset tries=0$\r$\n:again$\r$\n'
+  FileWrite $0 'if not exist "$INSTDIR\${CLEAN_UP_MARKER}" goto done$\r$\n'
+  FileWrite $0 'del /f /q "$INSTDIR\uninstall.exe" 2>nul$\r$\n'
+  FileWrite $0 'if not exist "$INSTDIR\uninstall.exe" goto removed$\r$\n'
+  FileWrite $0 'set /a tries+=1$\r$\nif %tries% geq 60 goto done$\r$\n'
+  FileWrite $0 'ping -n 2 127.0.0.1 >nul$\r$\ngoto again$\r$\n'
+  FileWrite $0 ':removed$\r$\ndel /f /q "$INSTDIR\${CLEAN_UP_MARKER}"$\r$\nrmdir "$INSTDIR" 2>nul$\r$\n'
+  FileWrite $0 ':done$\r$\ndel "%~f0"$\r$\n'
+  FileClose $0
+  ExecWait '"${HELPER}" --detach "$SYSDIR\cmd.exe" /d /c "$1"' $0
+  ${If} $0 != 0
+    Delete "$INSTDIR\${CLEAN_UP_MARKER}"
+    Delete $1
+  ${EndIf}
+FunctionEnd

@@ -8,9 +8,13 @@ several runs can go side by side:
 
 Scenarios: normal-start, short-date-refused, connect-retry, reconnect,
 tray-record (with --probe and --record-size), installer (with --installer,
---version, --nsi and --launch), installed-carries (with --installer and
---version: install, carry a delivery, uninstall), installer-in-job (with
---installer, --version, --launch and --job-runner).
+--version, --nsi and --launch), installer-failures (as installer, with
+--failing-launch: failed upgrades, run as root for a small disk),
+installer-views (as installer: an installation of the other bitness, uninstall
+then install), installer-views-x86 (with --installer and --x86-installer),
+installed-carries (with --installer and --version: install, carry a delivery,
+uninstall), installer-in-job (with --installer, --version, --launch and
+--job-runner).
 A 32-bit prefix (--arch win32) needs a kernel that runs 32-bit programs and
 the 32-bit Wine and ODBC libraries; where they are missing the run exits with
 SKIPPED (77) and says why.
@@ -204,13 +208,13 @@ class Session:
         self.programs.append(process)
         return process, path
 
-    def wine(self, *command, timeout=120):
+    def wine(self, *command, timeout=120, loader=None):
         """Runs a program in the prefix to its end: exit status and output.
 
         The output goes through a file, not a pipe: programs it starts (the
         installer starts VANTROK.exe) inherit it and would hold a pipe open."""
         with open(os.path.join(self.work, "wine-command.out"), "w+", errors="replace") as output:
-            result = subprocess.run([*self.client, self.wine_loader, *command], env=self.env, stdout=output,
+            result = subprocess.run([*self.client, loader or self.wine_loader, *command], env=self.env, stdout=output,
                                     stderr=subprocess.DEVNULL, timeout=timeout)
             output.seek(0)
             return result.returncode, output.read()
@@ -531,9 +535,10 @@ EXIT_FILE_IN_USE = 10
 EXIT_NEWER_INSTALLED = 11
 
 
-def uninstall_entry(session):
-    """The Programs and Features entry: value name -> data, or None."""
-    code, output = session.wine("reg", "query", UNINSTALL_KEY)
+def uninstall_entry(session, view=None):
+    """The Programs and Features entry: value name -> data, or None. In one
+    registry view (32 or 64) when asked, else in the prefix's own."""
+    code, output = session.wine("reg", "query", UNINSTALL_KEY, *([f"/reg:{view}"] if view else []))
     if code != 0:
         return None
     values = {}
@@ -577,13 +582,14 @@ def next_version(version):
     return f"{major}.{minor}.{patch + 1}"
 
 
-def make_newer_release(session):
+def make_newer_release(session, *defines, name="newer", launch=None):
     """The same script made into the next version's installer, with programs
     that differ from the build's by a few trailing bytes (ignored when they run),
-    so which version's files are installed can be told apart."""
+    so which version's files are installed can be told apart. defines are the
+    script's test-only faults."""
     built = os.path.dirname(session.args.installer)
     version = next_version(session.args.version)
-    folder = os.path.join(session.work, "newer")
+    folder = os.path.join(session.work, name)
     os.makedirs(folder)
     programs = {}
     for name in ("VANTROK.exe", "vantrok-check.exe"):
@@ -595,8 +601,8 @@ def make_newer_release(session):
     subprocess.run(["makensis", "-V2", "-WX", "-NOCD", f"-DVERSION={version}", "-DCOPYRIGHT=e2e",
                     "-DTARGET=amd64-unicode", f"-DPROGRAM={programs['VANTROK.exe']}",
                     f"-DCHECK={programs['vantrok-check.exe']}",
-                    f"-DLAUNCH={session.args.launch}", f"-DOUTFILE={installer}",
-                    session.args.nsi], check=True, stdout=subprocess.DEVNULL)
+                    f"-DLAUNCH={launch or session.args.launch}", f"-DOUTFILE={installer}",
+                    *(f"-D{define}" for define in defines), session.args.nsi], check=True, stdout=subprocess.DEVNULL)
     return Release(version, installer, programs["VANTROK.exe"], programs["vantrok-check.exe"])
 
 
@@ -686,7 +692,7 @@ def expect_uninstall_leaves_nothing(session, folder):
           "when it returns: VANTROK is ended")
     check(uninstall_entry(session) is None, "when it returns: the Programs and Features entry is gone")
     left = files_named_vantrok(session)
-    allowed = {session.drive_c(folder), session.drive_c(folder + "\\uninstall.exe")}
+    allowed = {session.drive_c(folder + name) for name in ("", "\\uninstall.exe", "\\uninstall.exe.removing")}
     check(set(left) <= allowed, f"when it returns: nothing left but the folder and its uninstaller {left}")
     wait_for(lambda: not files_named_vantrok(session), 30, "soon after: no file or folder of VANTROK is left")
     left_in_registry = registry_lines_naming_vantrok(session)
@@ -779,6 +785,187 @@ def scenario_installer_in_job(session):
     expect_import(session, delivery, "VANTROK carries a delivery after the job is closed")
 
 
+EXIT_CANNOT_WRITE = 12
+EXIT_NOT_STARTED = 13
+EXIT_ROLLBACK_INCOMPLETE = 14
+DEFAULT_FOLDER = "C:\\Program Files\\VANTROK"
+X86_FOLDER = "C:\\Program Files (x86)\\VANTROK"
+
+
+class SmallDisk:
+    """A size-limited file system (tmpfs) mounted as a folder of the prefix:
+    a disk that can be filled. Needs root; without it the run is skipped."""
+
+    def __init__(self, path):
+        self.path = path
+        os.makedirs(path, exist_ok=True)
+        result = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", path],
+                                capture_output=True, text=True)
+        if result.returncode != 0:
+            raise Skip(f"a small disk needs mounting (root): {result.stderr.strip()}")
+
+    def leave_free(self, free):
+        """Shrinks it so that only about this many bytes stay free."""
+        used = shutil.disk_usage(self.path).used
+        subprocess.run(["mount", "-o", f"remount,size={used + free}", self.path], check=True)
+        report(f"the disk has {shutil.disk_usage(self.path).free} bytes free")
+
+    def grow(self):
+        subprocess.run(["mount", "-o", "remount,size=64m", self.path], check=True)
+
+    def close(self):
+        subprocess.run(["chattr", "-i", self.path])
+        subprocess.run(["umount", "--lazy", self.path])
+
+
+def expect_failed_upgrade(session, release, code, what, folder, current, running):
+    """The upgrade exits with code, the installed copy stays whole and the copy
+    it ended runs again, as the logged-on user."""
+    seen = run_installer(session, release)
+    check(seen == code, f"{what}: exit code {code} (was {seen})")
+    expect_installed(session, folder, current, what)
+    return expect_started_for_user(session, running, f"{what}: the copy it ended runs again")
+
+
+def scenario_installer_failures(session):
+    """Upgrades that fail, one after the other on one installation: a file held
+    open, a full disk, a folder that cannot be written. Each leaves the copy as
+    it was and VANTROK running; the last one's copy carries the deliveries."""
+    current, newer = built_release(session), make_newer_release(session)
+    disk = SmallDisk(session.drive_c(DEFAULT_FOLDER))
+    try:
+        check(run_installer(session, current) == 0, "install onto the small disk: exit code 0")
+        expect_installed(session, DEFAULT_FOLDER, current, "install")
+        running = expect_started_for_user(session, [], "install")
+        deliveries = [session.add_delivery(6)]
+
+        holder = hold_file(session, DEFAULT_FOLDER + "\\VANTROK.exe", 40)
+        running = expect_failed_upgrade(session, newer, EXIT_FILE_IN_USE, "upgrade while a file is held",
+                                        DEFAULT_FOLDER, current, running)
+        check(ended(holder, 60), "the scanner lets go")
+        deliveries.append(session.add_delivery(14))
+
+        # Room for part of the new VANTROK.exe: the write fails half-way.
+        disk.leave_free(os.path.getsize(newer.program) // 2)
+        running = expect_failed_upgrade(session, newer, EXIT_CANNOT_WRITE, "upgrade onto a full disk",
+                                        DEFAULT_FOLDER, current, running)
+        disk.grow()
+        deliveries.append(session.add_delivery(6))
+
+        subprocess.run(["chattr", "+i", disk.path], check=True)
+        running = expect_failed_upgrade(session, newer, EXIT_CANNOT_WRITE, "upgrade into a folder it cannot write",
+                                        DEFAULT_FOLDER, current, running)
+        subprocess.run(["chattr", "-i", disk.path], check=True)
+        session.wait_for_window(MAIN_CAPTION, time.monotonic() + SHOWS_BY, "the copy started again")
+        for delivery in deliveries:
+            expect_import(session, delivery, f"delivery {delivery} is carried after the failed upgrades")
+
+        # A scanner holds the new VANTROK.exe once placed, and the next file
+        # before it is placed: the rollback cannot take the new file away.
+        held = make_newer_release(session, "TEST_SCANNER_HOLDS_NEW_FILES", name="held-by-scanner")
+        check(run_installer(session, held) == EXIT_ROLLBACK_INCOMPLETE, "a rollback that cannot undo: exit code 14")
+        log = read_text(session.drive_c(DEFAULT_FOLDER + "\\VANTROK-setup.log"))
+        report("the log:", log)
+        check("VANTROK.exe is the new version's and could not be removed" in log
+              and "VANTROK.exe.old" in log, "the log beside the programs names the file and where the old one is")
+        check(filecmp.cmp(session.drive_c(DEFAULT_FOLDER + "\\VANTROK.exe.old"), current.program, shallow=False),
+              "the version before is kept")
+        running = expect_started_for_user(session, running, "the rollback that cannot undo: VANTROK runs again")
+        check(run_installer(session, newer) == 0, "the installer run again: exit code 0")
+        expect_installed(session, DEFAULT_FOLDER, newer, "the installer run again")
+        running = expect_started_for_user(session, running, "the installer run again")
+
+        # The upgrade itself works, but VANTROK cannot be started again: a
+        # deployment tool must not hear success.
+        unstarted = make_newer_release(session, name="not-started", launch=session.args.failing_launch)
+        check(run_installer(session, unstarted) == EXIT_NOT_STARTED, "a start that fails: exit code 13")
+        expect_installed(session, DEFAULT_FOLDER, unstarted, "the upgrade whose start failed")
+        check(not session.windows_processes("VANTROK.exe"), "no VANTROK runs, as the exit code says")
+    finally:
+        subprocess.run(["wineserver", "-k"], env=session.env, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=session.env, timeout=60)
+        disk.close()
+
+
+def plant_x86_installation(session, version):
+    """What the 32-bit installer leaves: its files in Program Files (x86) and
+    its entry in the 32-bit view."""
+    folder = session.drive_c(X86_FOLDER)
+    os.makedirs(folder, exist_ok=True)
+    for name in ("VANTROK.exe", "vantrok-check.exe"):
+        shutil.copyfile(os.path.join(os.path.dirname(session.args.installer), name), os.path.join(folder, name))
+    shutil.copyfile(session.args.helper, os.path.join(folder, "uninstall.exe"))
+    for name, data in (("DisplayName", "VANTROK"), ("DisplayVersion", version), ("InstallLocation", X86_FOLDER)):
+        code, _ = session.wine("reg", "add", UNINSTALL_KEY, "/v", name, "/d", data, "/f", "/reg:32")
+        check(code == 0, f"planted in the 32-bit view: {name} {data}")
+
+
+def scenario_installer_views(session):
+    """The 64-bit installer over an installation the 32-bit one made; then an
+    uninstall and at once an install, as a deployment script does."""
+    current, newer = built_release(session), make_newer_release(session)
+    plant_x86_installation(session, newer.version)
+    check(run_installer(session, current) == EXIT_NEWER_INSTALLED,
+          "a newer 32-bit installation: the 64-bit installer refuses to downgrade it")
+    check(uninstall_entry(session, 64) is None, "and writes no entry of its own")
+
+    plant_x86_installation(session, "0.0.1")
+    check(run_installer(session, current) == 0, "an older 32-bit installation: upgraded, exit code 0")
+    expect_installed(session, X86_FOLDER, current, "the upgrade across bitness")
+    check(uninstall_entry(session, 32) is None, "the 32-bit view's entry is gone: one entry")
+    check((uninstall_entry(session, 64) or {}).get("InstallLocation") == X86_FOLDER,
+          "the entry names the folder it was found in")
+    check(not os.path.exists(session.drive_c(DEFAULT_FOLDER)), "no second folder")
+    expect_started_for_user(session, [], "the upgrade across bitness")
+
+    # A scanner keeps the old uninstaller past the uninstall, so its clean-up
+    # is still waiting when the next installation starts: from then on the
+    # clean-up deletes nothing, not even once the scanner lets go.
+    command = (uninstall_entry(session) or {}).get("QuietUninstallString", "")
+    check(quiet_uninstall(session, command) == 0, "uninstall: exit code 0")
+    uninstaller = session.drive_c(X86_FOLDER + "\\uninstall.exe")
+    subprocess.run(["chattr", "+i", uninstaller], check=True)
+    # /D= is read unquoted to the end of the command line.
+    held_install = run_installer(session, newer, *f"/D={X86_FOLDER}".split(" "))
+    subprocess.run(["chattr", "-i", uninstaller], check=True)
+    check(held_install == EXIT_FILE_IN_USE, "an install while the old uninstaller is held: exit code 10")
+    time.sleep(3)
+    check(os.path.exists(uninstaller), "the clean-up stopped when the installation started")
+    check(run_installer(session, newer, *f"/D={X86_FOLDER}".split(" ")) == 0,
+          "the install into the same folder once it is let go: exit code 0")
+    time.sleep(3)
+    expect_installed(session, X86_FOLDER, newer, "the install after the uninstall")
+
+    command = (uninstall_entry(session) or {}).get("QuietUninstallString", "")
+    check(quiet_uninstall(session, command) == 0, "the last uninstall: exit code 0")
+    returned = time.monotonic()
+    wait_for(lambda: not os.path.exists(session.drive_c(X86_FOLDER)), 10, "its clean-up is done within seconds")
+    report(f"clean-up done {time.monotonic() - returned:.1f}s after the uninstall returned")
+
+    # Two installations from before: the one uninstalled leaves the shared
+    # shortcuts to the one that remains.
+    check(run_installer(session, current) == 0, "a 64-bit installation: exit code 0")
+    plant_x86_installation(session, current.version)
+    command = (uninstall_entry(session, 64) or {}).get("QuietUninstallString", "")
+    check(quiet_uninstall(session, command) == 0, "its uninstall beside a 32-bit installation: exit code 0")
+    check(session.helper("shortcut-target", STARTUP_SHORTCUT).split("\n")[0] == X86_FOLDER + "\\VANTROK.exe",
+          "the Startup shortcut starts the 32-bit installation's program")
+
+
+def scenario_installer_views_x86(session):
+    """The 32-bit installer over the 64-bit one's installation, in a 64-bit
+    prefix: it upgrades it in its folder and leaves one entry."""
+    check(run_installer(session, built_release(session)) == 0, "the 64-bit install: exit code 0")
+    code, _ = session.wine(session.args.x86_installer, "/S", timeout=300, loader=LOADERS["win32"])
+    check(code == 0, "the 32-bit installer over it: exit code 0")
+    entry = uninstall_entry(session, 32) or {}
+    check(entry.get("InstallLocation") == DEFAULT_FOLDER, "its entry names the 64-bit installation's folder")
+    check(uninstall_entry(session, 64) is None, "the 64-bit view's entry is gone: one entry")
+    check(not os.path.exists(session.drive_c(X86_FOLDER)), "no second folder")
+    check(pe_machine(session.drive_c(DEFAULT_FOLDER + "\\VANTROK.exe")) == PE_MACHINE_I386,
+          "the folder holds the 32-bit program now")
+
+
 # The machine field of a PE file's header: what the program was built for.
 PE_MACHINE_I386 = 0x14C
 
@@ -817,6 +1004,9 @@ SCENARIOS = {
     "installer": (scenario_installer, "en_GB.UTF-8"),
     "installed-carries": (scenario_installed_carries, "en_GB.UTF-8"),
     "installer-in-job": (scenario_installer_in_job, "en_GB.UTF-8"),
+    "installer-failures": (scenario_installer_failures, "en_GB.UTF-8"),
+    "installer-views": (scenario_installer_views, "en_GB.UTF-8"),
+    "installer-views-x86": (scenario_installer_views_x86, "en_GB.UTF-8"),
 }
 
 
@@ -838,13 +1028,15 @@ def main():
     parser.add_argument("--nsi", help="the installer's script, to make another version's (installer)")
     parser.add_argument("--launch", help="the installer's vantrok-launch.exe, for the same (installer)")
     parser.add_argument("--job-runner", help="job_runner.exe, which runs the installer in a job (installer-in-job)")
+    parser.add_argument("--failing-launch", help="a launch helper whose starts fail (installer-failures)")
+    parser.add_argument("--x86-installer", help="the 32-bit build's installer (installer-views-x86)")
     args = parser.parse_args()
-    for name in ("exe", "helper", "probe", "installer", "nsi", "launch", "job_runner"):
+    for name in ("exe", "helper", "probe", "installer", "nsi", "launch", "failing_launch", "x86_installer", "job_runner"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
 
     run, locale = SCENARIOS[args.scenario]
-    if args.arch == "win32":
+    if args.arch == "win32" or args.x86_installer:
         try:
             require_32_bit_road(args)
         except Skip as reason:
@@ -855,6 +1047,9 @@ def main():
         session.boot()
         report("prefix booted")
         run(session)
+    except Skip as reason:
+        print("SKIPPED:", reason, flush=True)
+        return SKIPPED
     except Failure as failure:
         print("FAILED:", failure, file=sys.stderr, flush=True)
         return 1
