@@ -7,6 +7,7 @@
 
 #include "sim/engine/ProcedureColumns.h"
 #include "sim/engine/SaleHold.h"
+#include "sim/engine/ServerClock.h"
 #include "sim/engine/Schema.h"
 #include "sim/engine/SqlErrors.h"
 #include "sim/engine/StationFiles.h"
@@ -107,6 +108,7 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         if (auto procedure = parseProcedureCall(sql)) return call(*procedure, sql, params, timeout, faults);
         TemplateMatch match = matchStatement(sql);
         if (!match.statement) throw errors::syntax(match.near);
+        if (match.statement->kind == StatementKind::ServerClock) return Outcome::rows(serverClock(faults.clock));
         return answer(*match.statement, timeout);
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
