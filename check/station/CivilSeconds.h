@@ -6,9 +6,11 @@
 
 namespace vantrok::check {
 
-// Seconds since the Unix epoch of a local date and time, as the C library's
-// mktime reads it (with daylight saving as it applied then). Throws
-// ValueError for a moment mktime cannot place.
-std::int64_t epochSeconds(const db::DateTime& local);
+// A date and time as seconds from 1970-01-01 00:00 of the same calendar, by
+// arithmetic alone: no zone, no daylight saving. For a UTC moment that is
+// Unix time; for a local one, the base its offset is taken from.
+std::int64_t civilSeconds(const db::DateTime& moment);
+// The date and time so many seconds from 1970-01-01 00:00 (whole seconds).
+db::DateTime civilMoment(std::int64_t seconds);
 
 }  // namespace vantrok::check
