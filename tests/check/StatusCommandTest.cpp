@@ -1,17 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 
 #include "tests/support/CommandRun.h"
+#include "tests/support/LoopbackListener.h"
 #include "sim/station/FreeTdsRoad.h"
 #include "tests/support/StationTest.h"
 
@@ -134,33 +129,9 @@ TEST_F(StatusCommand, AWrongOptionIsUnknownWithTheUsageAsItsOneLineAndHelpAndVer
     EXPECT_EQ(version.out, "vantrok-check " VANTROK_BUILD_VERSION "\n");
 }
 
-// A TCP port that takes connections and never says a word: the kernel
-// completes the handshake for the listen queue.
-class SilentServer {
-public:
-    SilentServer() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(fd_, 16) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            throw std::runtime_error("cannot listen on the loopback");
-        port_ = ntohs(address.sin_port);
-    }
-    ~SilentServer() { ::close(fd_); }
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-    std::uint16_t port() const { return port_; }
-
-private:
-    int fd_;
-    std::uint16_t port_ = 0;
-};
-
 TEST_F(StatusCommand, AServerThatNeverAnswersEndsUnknownAtTheTimeOutWithTheFileSayingSo) {
     if (!onFreeTdsRoad()) GTEST_SKIP() << "a server that never answers is reached over TDS only";
-    const SilentServer silent;
+    const LoopbackListener silent(16);  // takes connections, never says a word
     const std::string folder = station.dir() + "/silent";
     std::filesystem::create_directory(folder);
     sim::station::writeFreeTdsRegistration(folder, sim::station::defaultFreeTdsDriver(), silent.port(), false);
