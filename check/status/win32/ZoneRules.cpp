@@ -11,7 +11,9 @@ namespace vantrok::check {
 namespace {
 
 // The dynamic time zone carries the rules of each year, where the C runtime
-// would apply this year's daylight saving to every year.
+// would apply this year's daylight saving to every year. Each conversion
+// takes the rules of its own year (the UTC one: no zone changes its rules
+// on New Year's Eve).
 class DynamicTimeZone final : public ZoneRules {
 public:
     DynamicTimeZone() {
@@ -28,8 +30,10 @@ public:
         utc.wHour = static_cast<WORD>(moment.hour);
         utc.wMinute = static_cast<WORD>(moment.minute);
         utc.wSecond = static_cast<WORD>(moment.second);
+        TIME_ZONE_INFORMATION rules{};
         SYSTEMTIME local{};
-        if (!SystemTimeToTzSpecificLocalTimeEx(&zone_, &utc, &local))
+        if (!GetTimeZoneInformationForYear(utc.wYear, const_cast<DYNAMIC_TIME_ZONE_INFORMATION*>(&zone_), &rules) ||
+            !SystemTimeToTzSpecificLocalTime(&rules, &utc, &local))
             throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "converting to local time");
         return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, 0};
     }
