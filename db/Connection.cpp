@@ -49,7 +49,7 @@ void Connection::open(const std::string& connectionText) {
           env.get(), "requesting ODBC 3");
     OdbcHandle dbc(SQL_HANDLE_DBC, env.get(), "allocating a connection");
     tolerateUnsupported(
-        SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, integerAttribute(loginTimeoutSeconds), 0),
+        SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, integerAttribute(timeouts_.loginSeconds), 0),
         SQL_HANDLE_DBC, dbc.get(), "setting the login time-out");
 
     std::string odbcText = odbcConnectionText(connectionText);
@@ -85,7 +85,7 @@ StatementHandle Connection::newStatement() {
     if (SQLHSTMT spare = statements_->takeSpare()) return StatementHandle(spare, statements_);
     OdbcHandle statement(SQL_HANDLE_STMT, dbc_.get(), "allocating a statement");
     tolerateUnsupported(SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                                       integerAttribute(commandTimeoutSeconds), 0),
+                                       integerAttribute(timeouts_.commandSeconds), 0),
                         SQL_HANDLE_STMT, statement.get(), "setting the command time-out");
     return StatementHandle(statements_->adopt(std::move(statement)), statements_);
 }

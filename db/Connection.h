@@ -10,12 +10,17 @@
 namespace vantrok::db {
 
 // One ODBC connection, opened by a connection text exactly as given.
-// The time-outs are those the program relies on without setting its own:
-// 15 s to log in, 30 s per command.
+// The time-outs are by default those the program relies on without setting
+// its own: 15 s to log in, 30 s per command.
 class Connection {
 public:
     static constexpr SQLULEN loginTimeoutSeconds = 15;
     static constexpr SQLULEN commandTimeoutSeconds = 30;
+
+    struct Timeouts {
+        SQLULEN loginSeconds = loginTimeoutSeconds;
+        SQLULEN commandSeconds = commandTimeoutSeconds;
+    };
 
     Connection() = default;
     Connection(Connection&&) noexcept = default;
@@ -34,6 +39,9 @@ public:
     // (SQL_ATTR_CONNECTION_DEAD). Drivers differ in the SQLSTATE of a lost
     // link: FreeTDS reports a reset one as HY000 or 01000, never class 08.
     bool isDead() const noexcept;
+    // For the opens and statements from now on; a tool with a deadline of
+    // its own keeps its waits within it.
+    void setTimeouts(const Timeouts& timeouts) noexcept { timeouts_ = timeouts; }
     // The text of the last open attempt (empty before any).
     const std::string& connectionText() const noexcept { return connectionText_; }
 
@@ -54,6 +62,7 @@ public:
 
 private:
     std::string connectionText_;
+    Timeouts timeouts_;
     OdbcHandle env_;
     OdbcHandle dbc_;
     std::shared_ptr<StatementPool> statements_;

@@ -10,6 +10,7 @@
 #include "check/status/PluginRange.h"
 #include "check/status/StatusReadings.h"
 #include "check/status/ZoneRules.h"
+#include "db/Connection.h"
 #include "db/DateTime.h"
 
 namespace vantrok::check {
@@ -76,6 +77,9 @@ struct ProbeContext {
     std::int64_t probedAtSeconds = 0;
     Thresholds thresholds;
     std::optional<bool> running;
+    // The most any login or statement may take: within the whole probe's
+    // time-out, which ends it first.
+    SQLULEN waitSeconds = db::Connection::commandTimeoutSeconds;
 };
 
 // Critical: the oldest waiting delivery's age outside the critical range.

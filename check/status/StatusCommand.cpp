@@ -52,6 +52,8 @@ int answer(Status status, const StatusOptions& options, std::chrono::steady_cloc
 }  // namespace
 
 Status probeStatus(Bridge& bridge, const ProbeContext& context, const ZoneRules& pcZone, WaitingOn& waits) {
+    for (db::Connection* connection : {&bridge.salesConnection, &bridge.controllerConnection})
+        connection->setTimeouts({context.waitSeconds, context.waitSeconds});
     try {
         waits.waitingOn("the login to enablerdb and torvane");
         bridge.openConnections();
@@ -90,7 +92,8 @@ int runStatus(int argc, const char* const* argv, const Clock& clock,
     }
 
     const auto started = std::chrono::steady_clock::now();
-    const ProbeContext atStart{clock.now(), pcUtcSeconds(), options->thresholds, std::nullopt};
+    const ProbeContext atStart{clock.now(), pcUtcSeconds(), options->thresholds, std::nullopt,
+                               static_cast<SQLULEN>(options->timeoutSeconds)};
     Watchdog watchdog(std::chrono::seconds(options->timeoutSeconds), [&](const std::string& waitingOn) {
         Status late = failedStatus(StatusLevel::Unknown, atStart,
                                    "no answer within " + decimalText(options->timeoutSeconds) + " s, waiting on " +
