@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
 #include "check/station/CivilSeconds.h"
 #include "check/status/StationTime.h"
 
@@ -91,6 +95,27 @@ TEST(StationTime, ThePcsClockCountsOnlyAsTheSkew) {
     EXPECT_EQ(behind.clockSkewSeconds(), 40 * 60);
     EXPECT_EQ(behind.nowSeconds() - behind.utcSeconds(at(2026, 1, 15, 12, 50)), 10 * 60);
     EXPECT_EQ(stationAt(at(2026, 1, 15, 12, 0), pc, 90).clockSkewSeconds(), -90);
+}
+
+// This system's own rules, as the probe uses them here: Berlin's zone of
+// 2026 and of 1990, whose autumn change came a month earlier.
+TEST(StationTime, ThePlatformsZoneRulesGiveEachYearsChanges) {
+    if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "tzdata is not installed";
+    const char* before = std::getenv("TZ");
+    const std::string saved = before ? before : "";
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+    const ZoneRules& berlin = pcZoneRules();
+    const CentralEurope rules;
+    for (const std::int64_t utc : {civilSeconds(at(2026, 3, 29, 0, 59, 59)), civilSeconds(at(2026, 3, 29, 1, 0)),
+                                   civilSeconds(at(2026, 10, 25, 0, 59, 59)), civilSeconds(at(2026, 10, 25, 1, 0))})
+        EXPECT_EQ(berlin.localAt(utc), rules.localAt(utc)) << utc;
+    EXPECT_EQ(berlin.localAt(civilSeconds(at(1990, 10, 1, 12, 0))), at(1990, 10, 1, 13, 0));  // standard time already
+    const StationTime time = stationAt(at(2026, 10, 25, 1, 40), berlin);
+    EXPECT_EQ(time.nowSeconds() - time.utcSeconds(at(2026, 10, 25, 2, 30)), 10 * 60);
+    if (before) ::setenv("TZ", saved.c_str(), 1);
+    else ::unsetenv("TZ");
+    ::tzset();
 }
 
 }  // namespace
