@@ -109,7 +109,7 @@ Status judgeStatus(const ProbeContext& context, StationFacts station) {
                            " of today repeated");
     if (clockSkewRange.alerts(station.clockSkewSeconds))
         warnings.push_back("the server's clock is " + decimalText(station.clockSkewSeconds) +
-                           " s off the PC's (warning outside -120:120 s)");
+                           " s off the PC's (warning outside " + clockSkewRange.text() + " s)");
     if (context.running == false) warnings.push_back("VANTROK is not running on this PC");
 
     addFindingDetails(status.details, station.stuck, "stuck");
