@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     using namespace vantrok;
     using namespace vantrok::check;
     SystemClock clock;
-    if (argc >= 2 && std::string_view(argv[1]) == "status") return runStatus(argc, argv, clock, vantrokRunning());
+    if (argc >= 2 && std::string_view(argv[1]) == "status") return runStatus(argc, argv, clock, vantrokRunning);
     std::string problem;
     const auto arguments = parseArguments(argc, argv, dayOf(clock.now()), problem);
     if (!arguments) {

@@ -33,7 +33,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
         close();
         connectionText_ = std::move(other.connectionText_);
-        commandTimeout_ = other.commandTimeout_;
+        timeouts_ = other.timeouts_;
         env_ = std::move(other.env_);
         dbc_ = std::move(other.dbc_);
         statements_ = std::move(other.statements_);
@@ -50,7 +50,7 @@ void Connection::open(const std::string& connectionText) {
           env.get(), "requesting ODBC 3");
     OdbcHandle dbc(SQL_HANDLE_DBC, env.get(), "allocating a connection");
     tolerateUnsupported(
-        SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, integerAttribute(loginTimeoutSeconds), 0),
+        SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, integerAttribute(timeouts_.loginSeconds), 0),
         SQL_HANDLE_DBC, dbc.get(), "setting the login time-out");
 
     std::string odbcText = odbcConnectionText(connectionText);
@@ -87,7 +87,7 @@ StatementHandle Connection::newStatement() {
     if (!handle) handle = statements_->adopt(OdbcHandle(SQL_HANDLE_STMT, dbc_.get(), "allocating a statement"));
     StatementHandle statement(handle, statements_);
     // Set each time: the spare may have been made under another time-out.
-    tolerateUnsupported(SQLSetStmtAttr(handle, SQL_ATTR_QUERY_TIMEOUT, integerAttribute(commandTimeout_), 0),
+    tolerateUnsupported(SQLSetStmtAttr(handle, SQL_ATTR_QUERY_TIMEOUT, integerAttribute(timeouts_.commandSeconds), 0),
                         SQL_HANDLE_STMT, handle, "setting the command time-out");
     return statement;
 }

@@ -10,12 +10,17 @@
 namespace vantrok::db {
 
 // One ODBC connection, opened by a connection text exactly as given.
-// The time-outs are those the program relies on without setting its own:
-// 15 s to log in, 30 s per command.
+// The time-outs are by default those the program relies on without setting
+// its own: 15 s to log in, 30 s per command.
 class Connection {
 public:
     static constexpr SQLULEN loginTimeoutSeconds = 15;
     static constexpr SQLULEN commandTimeoutSeconds = 30;
+
+    struct Timeouts {
+        SQLULEN loginSeconds = loginTimeoutSeconds;
+        SQLULEN commandSeconds = commandTimeoutSeconds;
+    };
 
     Connection() = default;
     Connection(Connection&&) noexcept = default;
@@ -34,6 +39,10 @@ public:
     // (SQL_ATTR_CONNECTION_DEAD). Drivers differ in the SQLSTATE of a lost
     // link: FreeTDS reports a reset one as HY000 or 01000, never class 08.
     bool isDead() const noexcept;
+    // For the opens and statements from now on, reopens included (ADO's
+    // ConnectionTimeout and CommandTimeout); a tool with a deadline of its
+    // own keeps its waits within it.
+    void setTimeouts(const Timeouts& timeouts) noexcept { timeouts_ = timeouts; }
     // The text of the last open attempt (empty before any).
     const std::string& connectionText() const noexcept { return connectionText_; }
 
@@ -46,10 +55,6 @@ public:
     // results through and says how many rows its first count covers. Throws DatabaseError.
     SQLLEN executeUpdate(const std::string& sql);
 
-    // ADO's CommandTimeout: the time-out of every statement from now on,
-    // reopens included (commandTimeoutSeconds unless set).
-    void setCommandTimeout(SQLULEN seconds) noexcept { commandTimeout_ = seconds; }
-
     // A statement handle with the command time-out set: the one kept for
     // reuse, else a new one. Throws DatabaseError (08003 when the connection
     // is not open).
@@ -58,7 +63,7 @@ public:
 
 private:
     std::string connectionText_;
-    SQLULEN commandTimeout_ = commandTimeoutSeconds;
+    Timeouts timeouts_;
     OdbcHandle env_;
     OdbcHandle dbc_;
     std::shared_ptr<StatementPool> statements_;

@@ -43,6 +43,8 @@ std::string renumberText(const std::string& newVoucher, const std::string& oldVo
            " and S_Date<" + quotedDay(end);
 }
 
+std::string serverClockText() { return "select getdate() as Local_Now,getutcdate() as Utc_Now"; }
+
 std::string lastSaleText() { return "select max(S_Date) as Last_S_Date from D17_DailySale"; }
 
 }  // namespace vantrok::check

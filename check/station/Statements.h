@@ -23,6 +23,9 @@ std::string readingsBeforeText(const CalendarDay& day);
 std::string dailySalesText(const CalendarDay& first, const CalendarDay& end);
 // On the SalesConnection: the fuel-type code of every hose of the hose master.
 std::string hoseFuelTypesText();
+// On the ControllerConnection: the server's local time and UTC at one
+// instant, as Local_Now and Utc_Now.
+std::string serverClockText();
 // On the SalesConnection: the latest S_Date of all daily sales, NULL without any.
 std::string lastSaleText();
 

@@ -1,7 +1,6 @@
 #include "check/station/CalendarDay.h"
 #include "check/report/FindingText.h"
 #include "check/station/JsonText.h"
-#include "check/station/LocalTime.h"
 #include "check/status/StatusFormats.h"
 #include "import/NumberText.h"
 
@@ -9,11 +8,11 @@ namespace vantrok::check {
 
 namespace {
 
-// A moment as local text and, beside it under `name`Seconds, since the epoch.
-std::string momentJson(const std::string& name, const std::optional<db::DateTime>& moment) {
-    if (!moment) return "\"" + name + "\":null,\"" + name + "Seconds\":null";
-    return "\"" + name + "\":" + jsonQuoted(isoText(*moment)) + ",\"" + name +
-           "Seconds\":" + decimalText(epochSeconds(*moment));
+// A moment as local text and, beside it under `name`Seconds, in Unix time.
+std::string momentJson(const std::string& name, const std::optional<db::DateTime>& moment,
+                       std::optional<std::int64_t> seconds) {
+    if (!moment || !seconds) return "\"" + name + "\":null,\"" + name + "Seconds\":null";
+    return "\"" + name + "\":" + jsonQuoted(isoText(*moment)) + ",\"" + name + "Seconds\":" + decimalText(*seconds);
 }
 
 std::string findingsJson(const std::vector<DeliveryFinding>& findings) {
@@ -33,7 +32,7 @@ std::string stationJson(const StationFacts& facts) {
     std::string oldest = "null";
     if (const auto& w = facts.oldestWaiting)
         oldest = "{\"deliveryId\":" + decimalText(w->id) + ",\"type\":" + decimalText(w->type) + "," +
-                 momentJson("since", w->since) + ",\"ageSeconds\":" + decimalText(w->ageSeconds) + "}";
+                 momentJson("since", w->since, w->sinceSeconds) + ",\"ageSeconds\":" + decimalText(w->ageSeconds) + "}";
     std::string repeats = "[";
     for (const auto& [number, times] : facts.repeatedToday)
         repeats += (repeats.size() > 1 ? ",{" : "{") + std::string("\"number\":") + decimalText(number) +
@@ -41,7 +40,15 @@ std::string stationJson(const StationFacts& facts) {
     return ",\"waiting\":" + decimalText(facts.waiting) +
            ",\"oldestWaitingSeconds\":" + decimalText(facts.oldestWaitingSeconds()) + ",\"oldestWaiting\":" + oldest +
            ",\"stuck\":" + findingsJson(facts.stuck) + ",\"missingToday\":" + findingsJson(facts.missingToday) +
-           ",\"repeatedInvoiceNumbersToday\":" + repeats + "]," + momentJson("lastSale", facts.lastSale);
+           ",\"repeatedInvoiceNumbersToday\":" + repeats + "]," +
+           momentJson("lastSale", facts.lastSale, facts.lastSaleSeconds) +
+           ",\"clockSkewSeconds\":" + decimalText(facts.clockSkewSeconds);
+}
+
+// A plain limit as a number of seconds, as before ranges; null for any other range.
+std::string limitJson(const PluginRange& range) {
+    const auto limit = range.plainLimit();
+    return limit ? decimalText(*limit) : "null";
 }
 
 }  // namespace
@@ -49,10 +56,13 @@ std::string stationJson(const StationFacts& facts) {
 std::string statusJson(const Status& status) {
     std::string problems = "[";
     for (const std::string& problem : status.problems) problems += (problems.size() > 1 ? "," : "") + jsonQuoted(problem);
-    return "{\"status\":" + jsonQuoted(levelName(status.level)) + ",\"problems\":" + problems + "]," +
-           momentJson("probedAt", status.probedAt) + ",\"warningSeconds\":" +
-           decimalText(status.thresholds.warningSeconds) +
-           ",\"criticalSeconds\":" + decimalText(status.thresholds.criticalSeconds) +
+    std::string details = "[";
+    for (const std::string& detail : status.details) details += (details.size() > 1 ? "," : "") + jsonQuoted(detail);
+    const Thresholds& t = status.thresholds;
+    return "{\"status\":" + jsonQuoted(levelName(status.level)) + ",\"problems\":" + problems + "],\"details\":" +
+           details + "]," + momentJson("probedAt", status.probedAt, status.probedAtSeconds) +
+           ",\"warningSeconds\":" + limitJson(t.warning) + ",\"criticalSeconds\":" + limitJson(t.critical) +
+           ",\"warningRange\":" + jsonQuoted(t.warning.text()) + ",\"criticalRange\":" + jsonQuoted(t.critical.text()) +
            ",\"running\":" + (status.running ? (*status.running ? "true" : "false") : "null") +
            ",\"up\":" + (status.station ? "true" + stationJson(*status.station) : std::string("false")) + "}\n";
 }

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "sim/engine/ServerClock.h"
 #include "sim/engine/StationFiles.h"
 
 namespace vantrok::sim {
@@ -28,6 +29,7 @@ FaultState parse(std::istream& in) {
         else if (name == "backup-fails") s.backupFails = on;
         else if (name == "backup-seconds") s.backupSeconds = std::stoi(value);
         else if (name == "hold-after-sale") s.holdAfterSale = on;
+        else if (name == "clock") s.clock = value == "off" ? "" : value;
     }
     return s;
 }
@@ -39,7 +41,7 @@ std::string format(const FaultState& s) {
         << "break-generation " << s.breakGeneration << "\n"
         << "proc-fails " << onOff(s.procFails) << "backup-fails " << onOff(s.backupFails) << "backup-seconds "
         << s.backupSeconds << "\n"
-        << "hold-after-sale " << onOff(s.holdAfterSale);
+        << "hold-after-sale " << onOff(s.holdAfterSale) << "clock " << (s.clock.empty() ? "off" : s.clock) << "\n";
     return out.str();
 }
 
@@ -55,6 +57,14 @@ int parseSeconds(std::string_view value) {
         throw std::invalid_argument("fault backup-seconds takes a whole number of seconds or off, not '" +
                                     std::string(value) + "'");
     return std::stoi(std::string(value));
+}
+
+std::string parseClock(std::string_view value) {
+    const std::string moment(value);
+    if (moment == "off") return "";
+    if (!isClockMoment(moment))
+        throw std::invalid_argument("fault clock takes a local moment YYYY-MM-DDTHH:MM:SS or off, not '" + moment + "'");
+    return moment;
 }
 
 // Serialises changes from several tools; readers never take it.
@@ -91,10 +101,11 @@ void switchFault(const std::string& stationDir, std::string_view name, std::stri
     else if (name == "backup-fails") s.backupFails = parseSwitch(name, value);
     else if (name == "backup-seconds") s.backupSeconds = parseSeconds(value);
     else if (name == "hold-after-sale") s.holdAfterSale = parseSwitch(name, value);
+    else if (name == "clock") s.clock = parseClock(value);
     else
         throw std::invalid_argument("unknown fault '" + std::string(name) +
                                     "' (refuse-connections, break-connections, proc-fails, backup-fails, "
-                                    "backup-seconds, hold-after-sale)");
+                                    "backup-seconds, hold-after-sale, clock)");
     std::string path = faultsFile(stationDir);
     std::string temporary = path + ".new";
     {

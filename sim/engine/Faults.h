@@ -20,12 +20,16 @@ struct FaultState {
     int backupSeconds = 0;
     // A daily sale's write waits right after its insert while this is on.
     bool holdAfterSale = false;
+    // The server's local clock stood still at this moment
+    // ("YYYY-MM-DDTHH:MM:SS"); empty: the real clock.
+    std::string clock;
 };
 
 FaultState readFaults(const std::string& stationDir);
 
 // Sets one switch ("refuse-connections", "break-connections", "proc-fails",
-// "backup-fails", "hold-after-sale" take on|off; "backup-seconds" takes a number of seconds)
+// "backup-fails", "hold-after-sale" take on|off; "backup-seconds" takes a number of seconds;
+// "clock" takes a local moment YYYY-MM-DDTHH:MM:SS or off)
 // and writes the file atomically. Throws std::invalid_argument on a bad name
 // or value, std::runtime_error when the file cannot be written.
 void switchFault(const std::string& stationDir, std::string_view name, std::string_view value);

@@ -20,7 +20,7 @@ struct Template {
     "select Hose_Delivery.*,Hoses.Pump_ID,Hoses.Hose_Number  S_Hose_ID from Hose_Delivery  left outer join " \
     "Hoses on Hose_Delivery.Hose_ID=Hoses.Hose_ID where "
 
-constexpr std::array<Template, 12> templates = {{
+constexpr std::array<Template, 13> templates = {{
     {StatementKind::LiveSelection,
      DELIVERY_SELECT "delivery_type in ('6') and month(Cleared_Date_Time)='{}' and year(Cleared_Date_Time)='{}' "
                      "AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct "
@@ -53,6 +53,7 @@ constexpr std::array<Template, 12> templates = {{
     {StatementKind::DailySales, "select Delivery_ID,S_Date,VocNo from D17_DailySale where S_Date>='{}' and S_Date<'{}'"},
     {StatementKind::HoseFuelTypes, "select pump_no,hose_number,fueltypecode from D10_Hose"},
     {StatementKind::LastSale, "select max(S_Date) as Last_S_Date from D17_DailySale"},
+    {StatementKind::ServerClock, "select getdate() as Local_Now,getutcdate() as Utc_Now"},
     {StatementKind::SalesLockCount,
      "select count(*) from D17_DailySale with (tablockx, holdlock) where S_Date>='{}' and S_Date<'{}'"},
     {StatementKind::SaleRenumbering,

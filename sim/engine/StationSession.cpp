@@ -7,6 +7,7 @@
 
 #include "sim/engine/ProcedureColumns.h"
 #include "sim/engine/SaleHold.h"
+#include "sim/engine/ServerClock.h"
 #include "sim/engine/Schema.h"
 #include "sim/engine/SqlErrors.h"
 #include "sim/engine/StationFiles.h"
@@ -108,6 +109,8 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         if (auto procedure = parseProcedureCall(sql)) return call(*procedure, sql, params, timeout, faults);
         TemplateMatch match = matchStatement(sql);
         if (!match.statement) throw errors::syntax(match.near);
+        // A SELECT that reads no table opens no implicit transaction.
+        if (match.statement->kind == StatementKind::ServerClock) return Outcome::rows(serverClock(faults.clock));
         beginImplicitly();
         return answer(*match.statement, timeout);
     } catch (const sqlite::Error& e) {

@@ -38,7 +38,7 @@ constexpr const char* usage =
     "  sales DIR\n"
     "  log DIR\n"
     "  fault DIR [NAME on|off|N]   refuse-connections, break-connections, proc-fails, backup-fails,\n"
-    "                              backup-seconds N, hold-after-sale\n"
+    "                              backup-seconds N, hold-after-sale, clock YYYY-MM-DDTHH:MM:SS\n"
     "  traffic DIR --every SECONDS [--count N] [--seed S]\n"
     "  hose DIR --pump P --hose H (--fuel CODE | --null-fuel)\n"
     "  sql DIR DATABASE \"SQLITE STATEMENTS\"\n";
@@ -149,10 +149,10 @@ int fault(const std::vector<std::string>& args, std::ostream& out) {
         out << "refuse-connections " << onOff(s.refuseConnections) << "\nbreak-connections "
             << onOff(s.breakConnections) << "\nproc-fails " << onOff(s.procFails) << "\nbackup-fails "
             << onOff(s.backupFails) << "\nbackup-seconds " << s.backupSeconds << "\nhold-after-sale "
-            << onOff(s.holdAfterSale) << "\n";
+            << onOff(s.holdAfterSale) << "\nclock " << (s.clock.empty() ? "off" : s.clock) << "\n";
         return 0;
     }
-    if (args.size() != 4) throw UsageError("fault takes DIR NAME on|off|N");
+    if (args.size() != 4) throw UsageError("fault takes DIR NAME on|off|N|YYYY-MM-DDTHH:MM:SS");
     try {
         switchFault(args[1], args[2], args[3]);
     } catch (const std::invalid_argument& e) {

@@ -68,7 +68,7 @@ TEST_F(BackupTickTest, ReopensTheSalesConnectionTheImportFoundBroken) {
 TEST_F(BackupTickTest, ABackupPastItsTimeOutIsCancelledAndTheNextTickCopies) {
     addLive(1);
     ASSERT_TRUE(ImportCycle(bridge));
-    bridge.salesConnection.setCommandTimeout(1);
+    bridge.salesConnection.setTimeouts({db::Connection::loginTimeoutSeconds, 1});
     station.setFault("backup-seconds", "6");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(BackupTick(bridge));

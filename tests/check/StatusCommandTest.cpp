@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 
 #include "tests/support/CommandRun.h"
+#include "tests/support/LoopbackListener.h"
+#include "sim/station/FreeTdsRoad.h"
 #include "tests/support/StationTest.h"
 
 namespace vantrok::testing {
@@ -48,7 +51,7 @@ TEST_F(StatusCommand, WaitingPastTheThresholdsSetsTheLevelAndTheExitCodeInEveryO
 
     const CommandRun line = status();
     EXPECT_EQ(line.exitCode, 1) << line.out << line.err;
-    EXPECT_EQ(line.out.rfind("VANTROK WARNING - oldest waiting delivery 10 min (Delivery_ID 2, warning at 5 min) | "
+    EXPECT_EQ(line.out.rfind("VANTROK WARNING - oldest waiting delivery 10 min (Delivery_ID 2, warning above 5 min) | "
                              "'waiting'=1;;;0 'oldest_waiting'=",
                              0),
               0u)
@@ -106,18 +109,47 @@ TEST_F(StatusCommand, AFileThatCannotBeWrittenIsUnknownAndLeavesNothing) {
     EXPECT_EQ(folderContent(), std::vector<std::string>{"vantrok.prom"});
 }
 
-TEST_F(StatusCommand, AWrongOptionIsUnknownWithTheUsageAsItsOneLine) {
+TEST_F(StatusCommand, AWrongOptionIsUnknownWithTheUsageAsItsOneLineAndHelpAndVersionAsPluginsDo) {
     for (const char* options : {"--bogus", "--warning", "--warning x", "--warning -1", "--warning 31",
-                                "--warning 5 --warning 6", "--critical 4", "--json --json",
+                                "--warning 5 --warning 6", "--critical 4", "--json --json", "-w 10:5", "-t 0",
                                 "--json --prometheus x.prom", "--prometheus", "--prometheus ''", "report"}) {
         const CommandRun run = status(options);
         EXPECT_EQ(run.exitCode, 3) << options;
         EXPECT_EQ(run.out,
-                  "VANTROK UNKNOWN - usage: vantrok-check status [--warning MINUTES] [--critical MINUTES] "
-                  "[--json | --prometheus FILE]\n")
+                  "VANTROK UNKNOWN - usage: vantrok-check status [-w RANGE] [-c RANGE] [-t SECONDS] "
+                  "[--json or --prometheus FILE] (-h for help)\n")
             << options;
         EXPECT_EQ(run.err, "") << options;
     }
+    const CommandRun help = status("--help");
+    EXPECT_EQ(help.exitCode, 3);
+    EXPECT_TRUE(has(help.out, "\n -t, --timeout SECONDS ")) << help.out;
+    const CommandRun version = status("-V");
+    EXPECT_EQ(version.exitCode, 3);
+    EXPECT_EQ(version.out, "vantrok-check " VANTROK_BUILD_VERSION "\n");
+}
+
+TEST_F(StatusCommand, AServerThatNeverAnswersEndsUnknownAtTheTimeOutWithTheFileSayingSo) {
+    if (!onFreeTdsRoad()) GTEST_SKIP() << "a server that never answers is reached over TDS only";
+    const LoopbackListener silent(16);  // takes connections, never says a word
+    const std::string folder = station.dir() + "/silent";
+    std::filesystem::create_directory(folder);
+    sim::station::writeFreeTdsRegistration(folder, sim::station::defaultFreeTdsDriver(), silent.port(), false);
+    std::filesystem::create_directory(metricsFolder());
+
+    const auto started = std::chrono::steady_clock::now();
+    const CommandRun run = runCommand("ODBCSYSINI=" + folder + " FREETDSCONF=" + folder + "/freetds.conf TDSPORT=" +
+                                          std::to_string(silent.port()) + " " + VANTROK_CHECK +
+                                          " status -t 5 --prometheus " + metricsFile(),
+                                      station.dir() + "/status.err");
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+    EXPECT_EQ(run.out, "VANTROK UNKNOWN - no answer within 5 s, waiting on the login to enablerdb and torvane\n");
+    EXPECT_GE(took, std::chrono::seconds(5));
+    EXPECT_LT(took, std::chrono::seconds(7));
+    for (const char* line : {"\nvantrok_up 0\n", "\nvantrok_status 3\n", "\nvantrok_probe_timed_out 1\n"})
+        EXPECT_TRUE(has(read(metricsFile()), line)) << line << read(metricsFile());
+    EXPECT_EQ(folderContent(), std::vector<std::string>{"vantrok.prom"});
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CheckStationTest.h"
+#include "check/station/CivilSeconds.h"
 #include "check/status/StatusCommand.h"
 #include "check/status/StatusFormats.h"
 #include "import/ImportCycle.h"
@@ -10,12 +11,24 @@ namespace {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The clock fault's form of a moment.
+std::string clockText(const db::DateTime& t) {
+    return check::isoText(t).replace(10, 1, "T");
+}
+
 class Status : public CheckStationTest {
 protected:
-    // A fresh bridge each time, as the command opens its own.
-    check::Status probe(std::optional<bool> running = std::nullopt) {
+    // A fresh bridge each time, as the command opens its own. The server's
+    // clock shows the test's time, ahead of this PC's by serverAhead.
+    check::Status probe(std::optional<bool> running = std::nullopt, std::int64_t serverAhead = 0) {
+        const std::int64_t pcWall = check::civilSeconds(clock.now());
+        station.setFault("clock", clockText(check::civilMoment(pcWall + serverAhead)));
+        // This PC's Unix time for the test's local time, by its own zone.
+        const check::ZoneRules& zone = check::pcZoneRules();
+        const std::int64_t pcUtc = pcWall - (check::civilSeconds(zone.localAt(pcWall)) - pcWall);
         Bridge fresh{clock, trace};
-        return check::probeStatus(fresh, {}, running);
+        check::NotWatched unwatched;
+        return check::probeStatus(fresh, {clock.now(), pcUtc, {}, running}, zone, unwatched);
     }
 
     std::size_t statementsLogged() const { return station.statementLog().size(); }
@@ -31,29 +44,31 @@ TEST_F(Status, WaitingPastTheThresholdsWarnsThenIsCriticalAndIsOkOnceCarried) {
     EXPECT_EQ(status.level, check::StatusLevel::Ok);
     EXPECT_EQ(check::statusLine(status),
               "VANTROK OK - 2 deliveries waiting, the oldest 2 min, no sale yet | 'waiting'=2;;;0 "
-              "'oldest_waiting'=150s;300;1800;0 'stuck'=0;;;0 'missing_today'=0;;;0 "
-              "'repeated_invoice_numbers_today'=0;;;0\n");
+              "'oldest_waiting'=150s;300;1800;0 'stuck'=0;0;;0 'missing_today'=0;0;;0 "
+              "'repeated_invoice_numbers_today'=0;0;;0 'clock_skew'=0s;-120:120;;\n");
 
     clock.set({2016, 11, 25, 17, 45, 0, 0});
+    EXPECT_EQ(probe().level, check::StatusLevel::Ok);  // at the threshold, not above it
+    clock.set({2016, 11, 25, 17, 45, 1, 0});
     status = probe();
     EXPECT_EQ(status.level, check::StatusLevel::Warning);
     EXPECT_EQ(check::statusLine(status).rfind("VANTROK WARNING - oldest waiting delivery 5 min (Delivery_ID 40, "
-                                              "warning at 5 min) | 'waiting'=2;;;0 'oldest_waiting'=300s;",
+                                              "warning above 5 min) | 'waiting'=2;;;0 'oldest_waiting'=301s;",
                                               0),
               0u)
         << check::statusLine(status);
     EXPECT_TRUE(has(check::statusJson(status), "{\"status\":\"WARNING\",")) << check::statusJson(status);
     EXPECT_TRUE(has(check::statusJson(status), "\"oldestWaiting\":{\"deliveryId\":40,\"type\":6,\"since\":"
                                                "\"2016-11-25 17:40:00\",\"sinceSeconds\":"));
-    EXPECT_TRUE(has(check::statusPrometheus(status), "\nvantrok_oldest_waiting_seconds 300\n"));
+    EXPECT_TRUE(has(check::statusPrometheus(status), "\nvantrok_oldest_waiting_seconds 301\n"));
     EXPECT_TRUE(has(check::statusPrometheus(status), "\nvantrok_status 1\n"));
 
-    clock.set({2016, 11, 25, 18, 10, 0, 0});
+    clock.set({2016, 11, 25, 18, 10, 1, 0});
     status = probe();
     EXPECT_EQ(status.level, check::StatusLevel::Critical);
-    EXPECT_EQ(status.problems.front(), "oldest waiting delivery 30 min (Delivery_ID 40, critical at 30 min)");
+    EXPECT_EQ(status.problems.front(), "oldest waiting delivery 30 min (Delivery_ID 40, critical above 30 min)");
     EXPECT_TRUE(has(check::statusJson(status), "{\"status\":\"CRITICAL\","));
-    EXPECT_TRUE(has(check::statusJson(status), "\"waiting\":2,\"oldestWaitingSeconds\":1800,"));
+    EXPECT_TRUE(has(check::statusJson(status), "\"waiting\":2,\"oldestWaitingSeconds\":1801,"));
     EXPECT_TRUE(has(check::statusPrometheus(status), "\nvantrok_deliveries_waiting 2\n"));
     EXPECT_TRUE(has(check::statusPrometheus(status), "\nvantrok_status 2\n"));
 
@@ -84,9 +99,12 @@ TEST_F(Status, StuckMissingTodayRepeatedNumbersAndVantrokNotRunningWarn) {
     const check::Status status = probe(false);
     EXPECT_EQ(status.level, check::StatusLevel::Warning);
     EXPECT_EQ(status.problems,
-              (std::vector<std::string>{"1 delivery stuck (Delivery_ID 35)", "1 delivery of today missing (Delivery_ID 5)",
-                                        "invoice numbers of today repeated (1 used 2 times)",
-                                        "VANTROK is not running on this PC"}));
+              (std::vector<std::string>{"1 delivery stuck", "1 delivery of today missing",
+                                        "1 invoice number of today repeated", "VANTROK is not running on this PC"}));
+    ASSERT_EQ(status.details.size(), 3u);
+    EXPECT_EQ(status.details[0].rfind("Delivery_ID 35 stuck: ", 0), 0u) << status.details[0];
+    EXPECT_EQ(status.details[1].rfind("Delivery_ID 5 of today missing: ", 0), 0u) << status.details[1];
+    EXPECT_EQ(status.details[2], "invoice number 1 of today used 2 times");
     const std::string json = check::statusJson(status);
     EXPECT_TRUE(has(json, "\"stuck\":[{\"deliveryId\":35,\"type\":6,\"completed\":\"2016-11-25 08:00:00\","
                           "\"volume\":\"20.000\",\"value\":\"29.18\",\"codes\":\"live-import-selects;no-hoses-row\""))
@@ -108,7 +126,7 @@ TEST_F(Status, AFewStatementsWhateverTheNumberOfDeliveries) {
     std::size_t before = statementsLogged();
     probe();
     const std::size_t few = statementsLogged() - before;
-    EXPECT_EQ(few, 6u);
+    EXPECT_EQ(few, 7u);
 
     for (int id = 2; id <= 60; ++id)
         station.addDelivery(on(1 + id % 4, 1 + id % 3, id % 2 ? 6 : 14, id, "2016-11-" + std::to_string(10 + id % 16) +
@@ -121,6 +139,21 @@ TEST_F(Status, AFewStatementsWhateverTheNumberOfDeliveries) {
     const check::Status status = probe();
     EXPECT_EQ(statementsLogged() - before, few);
     EXPECT_EQ(status.station->waiting, 1);
+}
+
+TEST_F(Status, APcClockBehindTheServersHidesNoAgeAndWarnsOfTheSkew) {
+    auto live = on(1, 1, 6, 40, "2016-11-25 17:50:00");  // stamped by the server, ahead of this PC
+    live.cleared = "2016-11-25 17:50:00";
+    station.addDelivery(live);
+
+    const check::Status status = probe(std::nullopt, 40 * 60);  // the server at 18:22:30
+    EXPECT_EQ(status.level, check::StatusLevel::Critical);
+    EXPECT_EQ(status.station->oldestWaitingSeconds(), 32 * 60 + 30);
+    EXPECT_EQ(status.station->clockSkewSeconds, 40 * 60);
+    EXPECT_EQ(status.problems.back(), "the server's clock is 2400 s off the PC's (warning outside -120:120 s)");
+    EXPECT_TRUE(has(check::statusPrometheus(status), "\nvantrok_clock_skew_seconds 2400\n"));
+
+    EXPECT_EQ(probe(std::nullopt, 120).level, check::StatusLevel::Ok);  // the skew up to 2 minutes is fine
 }
 
 TEST_F(Status, AStationOutOfReachIsCritical) {

@@ -3,8 +3,6 @@
 // shows whether the driver was given one. The process runs with "sql server"
 // registered as FreeTDS (ODBCSYSINI) and with (LOCAL) mapped to the loopback
 // in its own mount namespace (see tests/db/CMakeLists.txt).
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +15,7 @@
 
 #include "db/Connection.h"
 #include "db/ConnectionTexts.h"
+#include "tests/support/LoopbackListener.h"
 
 namespace {
 
@@ -24,27 +23,14 @@ namespace {
 // sends until it stops or a second passes, then hangs up.
 class BareListener {
 public:
-    BareListener() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd_, 1) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            throw std::runtime_error("cannot listen on the loopback");
-        port_ = ntohs(address.sin_port);
-        received_ = std::async(std::launch::async, [this] { return receive(); });
-    }
-    ~BareListener() { ::close(fd_); }
-    BareListener(const BareListener&) = delete;
-    BareListener& operator=(const BareListener&) = delete;
+    BareListener() { received_ = std::async(std::launch::async, [this] { return receive(); }); }
 
-    int port() const { return port_; }
+    int port() const { return socket_.port(); }
     std::string received() { return received_.get(); }
 
 private:
     std::string receive() {
-        const int client = ::accept(fd_, nullptr, nullptr);
+        const int client = ::accept(socket_.fd(), nullptr, nullptr);
         if (client < 0) return {};
         timeval wait{1, 0};
         ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
@@ -55,8 +41,7 @@ private:
         return bytes;
     }
 
-    int fd_;
-    int port_ = 0;
+    vantrok::testing::LoopbackListener socket_{1};
     std::future<std::string> received_;
 };
 

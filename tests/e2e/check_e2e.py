@@ -2,7 +2,9 @@
 """vantrok-check.exe under Wine against a station simulator: the report finds
 yesterday's offline delivery missing, carry writes it once, the report then
 finds everything accounted for; status tells through WMI whether VANTROK.exe
-runs. Exits 0 when all of that held."""
+runs; its Prometheus file is replaced while the exporter holds it for a
+moment, and is left alone, the probe UNKNOWN, while it holds it for good.
+Exits 0 when all of that held."""
 
 import argparse
 import datetime
@@ -14,11 +16,43 @@ import sys
 from vantrok_e2e import wine_loader
 
 
+def held_file_replace(wine, env, check, holder, work):
+    """The probe's file held by another program as the exporter holds it:
+    for half a second past the replace, then for longer than the probe
+    retries."""
+    failures = []
+    path = os.path.join(work, "vantrok.prom")
+    windows_path = "Z:" + path.replace("/", "\\")
+    for hold_ms, replaced in (("500", True), ("5000", False)):
+        with open(path, "w") as f:
+            f.write("vantrok_up 0\n")
+        held = subprocess.Popen([wine, holder, windows_path, hold_ms], env=env, stdout=subprocess.PIPE, text=True)
+        try:
+            if held.stdout.readline().strip() != "held":
+                failures.append(f"the holder did not open {path}")
+                continue
+            code, out = check("status", "--prometheus", windows_path)
+            met = held.stdout.readline().strip() == "met"
+        finally:
+            held.wait(timeout=120)
+        with open(path) as f:
+            content = f.read()
+        leftovers = sorted(n for n in os.listdir(work) if n.startswith("vantrok.prom.tmp"))
+        if not met or leftovers:
+            failures.append(f"held {hold_ms} ms: replacement met {met}, left {leftovers}")
+        elif replaced and (code != 1 or "\nvantrok_up 1\n" not in content):
+            failures.append(f"held {hold_ms} ms: exit {code}\n{out}{content}")
+        elif not replaced and (code != 3 or "(another program holds it)" not in out or content != "vantrok_up 0\n"):
+            failures.append(f"held for good: exit {code}\n{out}{content}")
+    return failures
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--station", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--holder", required=True)
     args = parser.parse_args()
 
     work = os.path.abspath(args.work)
@@ -79,6 +113,7 @@ def main():
         finally:
             vantrok.kill()
             vantrok.wait()
+        failures += held_file_replace(wine, env, check, args.holder, work)
         sales = station("sales").strip().splitlines()
         if len(sales) != 2:
             failures.append(f"daily sales: {sales}")

@@ -137,8 +137,8 @@ TEST_F(FaultRecovery, KeepsTryingToReopenAtEveryTickWhileTheServerRefuses) {
 // and goes through once the lock is gone.
 TEST_F(FaultRecovery, AStatementBlockedBehindAnotherSessionsLockTimesOutAndTheNextTickGoesThrough) {
     addLive(1);
-    bridge.salesConnection.setCommandTimeout(1);
-    bridge.controllerConnection.setCommandTimeout(1);
+    bridge.salesConnection.setTimeouts({db::Connection::loginTimeoutSeconds, 1});
+    bridge.controllerConnection.setTimeouts({db::Connection::loginTimeoutSeconds, 1});
     db::Connection holder;
     holder.open(db::salesConnectionText(db::DbPassword));
     {
