@@ -7,6 +7,7 @@
 #include "check/Console.h"
 #include "check/station/AtomicFile.h"
 #include "check/status/StatusFormats.h"
+#include "check/status/StatusJournal.h"
 #include "check/status/StatusReadings.h"
 #include "db/DatabaseError.h"
 #include "import/StderrTrace.h"
@@ -22,8 +23,11 @@ Status probeStatus(Bridge& bridge, const Thresholds& thresholds, std::optional<b
         return failedStatus(StatusLevel::Critical, probedAt, thresholds, running,
                             std::string("cannot reach the station: ") + error.what());
     }
+    const std::vector<std::string> journalWarnings = checkCarryJournal(bridge);
     try {
-        return judgeStatus(probedAt, thresholds, stationFacts(readStatus(bridge)), running);
+        Status status = judgeStatus(probedAt, thresholds, stationFacts(readStatus(bridge)), running);
+        addCarryJournalWarnings(status, journalWarnings);
+        return status;
     } catch (const db::DatabaseError& error) {
         const bool lost = bridge.isBroken(Link::Sales) || bridge.isBroken(Link::Controller);
         return failedStatus(lost ? StatusLevel::Critical : StatusLevel::Unknown, probedAt, thresholds, running,

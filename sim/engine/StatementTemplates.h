@@ -22,6 +22,7 @@ enum class StatementKind {
     LastSale,
     SalesLockCount,
     SaleRenumbering,
+    SetLockTimeout,
 };
 
 struct MatchedStatement {

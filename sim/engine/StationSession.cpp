@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <charconv>
 #include <filesystem>
 
 #include "sim/engine/ProcedureColumns.h"
@@ -24,6 +25,14 @@ bool isLocalServer(std::string_view server) {
     for (std::string_view local : {"(local)", "localhost", ".", "127.0.0.1"})
         if (equalsIgnoreCase(server, local)) return true;
     return false;
+}
+
+// SET LOCK_TIMEOUT's milliseconds: -1 (no limit) or more.
+long lockTimeoutMilliseconds(const std::string& text) {
+    long value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec != std::errc{} || parsed.ptr != text.data() + text.size() || value < -1) throw errors::syntax(text);
+    return value;
 }
 
 bool exists(const std::string& path) {
@@ -121,6 +130,9 @@ Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::s
     case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(statement));
     case StatementKind::SalesLockCount:
         return carryStatements_.lockAndCount(statement, salesLock_, inTransaction_, timeout, cancelWait_);
+    case StatementKind::SetLockTimeout:
+        salesLock_.setWaitLimit(std::chrono::milliseconds(lockTimeoutMilliseconds(statement.literals[0])));
+        return Outcome();
     default: break;
     }
     // The others read or write the daily sales, the selections by their three-part name.
