@@ -43,6 +43,8 @@ std::optional<SessionSetting> parseSessionSettings(std::string_view batch) {
     while (i < list->size()) {
         if (i + 2 >= list->size()) return std::nullopt;
         if (!equalsIgnoreCase((*list)[i], "set") || (*list)[i + 1] == ";" || (*list)[i + 2] == ";") return std::nullopt;
+        // The lock time-out changes how the station's statements wait: the engine keeps it.
+        if (equalsIgnoreCase((*list)[i + 1], "lock_timeout")) return std::nullopt;
         i += 3;
         if (i < list->size() && (*list)[i] == ";") ++i;
     }

@@ -9,7 +9,8 @@ namespace vantrok::sim::tds {
 // A batch of nothing but SET statements of session options ("SET TEXTSIZE
 // 4096", "SET QUOTED_IDENTIFIER ON"), as drivers send of their own accord.
 // They change nothing the station's statements depend on: the server
-// acknowledges them and notes them in the statement log as such.
+// acknowledges them and notes them in the statement log as such. SET
+// LOCK_TIMEOUT is no such batch: it bounds the station's lock waits.
 struct SessionSetting {
     std::string text;  // the batch, as sent
 };
