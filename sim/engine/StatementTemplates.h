@@ -23,6 +23,7 @@ enum class StatementKind {
     SalesLockCount,
     SaleRenumbering,
     SetLockTimeout,
+    SnapshotSetting,
 };
 
 struct MatchedStatement {

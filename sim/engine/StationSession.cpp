@@ -130,6 +130,7 @@ Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::s
     case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(statement));
     case StatementKind::SalesLockCount:
         return carryStatements_.lockAndCount(statement, salesLock_, inTransaction_, timeout, cancelWait_);
+    case StatementKind::SnapshotSetting: return Outcome::rows(snapshotSetting(statement.literals[0]));
     case StatementKind::SetLockTimeout:
         salesLock_.setWaitLimit(std::chrono::milliseconds(lockTimeoutMilliseconds(statement.literals[0])));
         return Outcome();
@@ -144,6 +145,16 @@ Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::s
     case StatementKind::SaleRenumbering: return carryStatements_.renumber(statement);
     default: return Outcome::rows(selections_.run(statement));
     }
+}
+
+// sys.databases' row of a database of the station: READ_COMMITTED_SNAPSHOT
+// is on for the sales database where the station says so.
+ResultTable StationSession::snapshotSetting(const std::string& name) const {
+    ResultTable table;
+    table.columns = {{"", SqlType::Int, 10, 0, true}};
+    if (const std::optional<std::string> database = stationDatabase(name))
+        table.rows.push_back({*database == salesDatabase && salesReadCommittedSnapshot(stationDir_) ? "1" : "0"});
+    return table;
 }
 
 void StationSession::beginTransaction() {

@@ -41,6 +41,7 @@ private:
     Outcome call(const ProcedureCall& call, std::string_view sql, const std::vector<ParamValue>& params,
                  std::chrono::seconds timeout, const FaultState& faults);
     Outcome answer(const MatchedStatement& statement, std::chrono::seconds timeout);
+    ResultTable snapshotSetting(const std::string& name) const;
     Outcome writeDailySale(const std::vector<ParamValue>& arguments, bool refuse, std::chrono::seconds timeout);
     Outcome runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout);
     bool holdsProcedures() const;
