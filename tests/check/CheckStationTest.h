@@ -14,6 +14,7 @@
 #include "check/carry/CarryJournal.h"
 #include "check/report/Reconciliation.h"
 #include "check/station/StationReadings.h"
+#include "db/ConnectionTexts.h"
 
 namespace vantrok::testing {
 
@@ -59,9 +60,11 @@ protected:
         return check::carryDeliveries(bridge, journal(), reportOn(from, to).toCarry(), settle, 0, carryLog);
     }
 
-    // carry's journal, in the station's folder.
+    // The station's journal, as carry and status find it.
     check::CarryJournal& journal() {
-        if (!journal_) journal_.emplace(station.dir() + "/station.carry-journal");
+        if (!journal_)
+            journal_.emplace(check::stationJournalFile(db::salesConnectionText(db::DbPassword),
+                                                       db::controllerConnectionText(db::DbPassword)));
         return *journal_;
     }
 
