@@ -32,10 +32,7 @@ private:
 }  // namespace
 
 void writeFileDurably(const std::filesystem::path& file, const std::string& content) {
-    std::error_code ignored;
-    std::filesystem::create_directories(file.parent_path(), ignored);
-    std::filesystem::path temporary = file;
-    temporary += ".new";
+    const std::filesystem::path temporary = temporaryBeside(file);
     {
         const Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (out.get() < 0) fail("create", temporary);

@@ -11,4 +11,12 @@ namespace vantrok::check {
 // Creates the folder when missing. Throws std::runtime_error.
 void writeFileDurably(const std::filesystem::path& file, const std::string& content);
 
+// The name the new content is written under first, its folder made.
+inline std::filesystem::path temporaryBeside(const std::filesystem::path& file) {
+    std::error_code ignored;
+    std::filesystem::create_directories(file.parent_path(), ignored);
+    std::filesystem::path temporary = file;
+    return temporary += ".new";
+}
+
 }  // namespace vantrok::check
