@@ -69,7 +69,7 @@ std::string fileNamePart(std::string text) {
 
 }  // namespace
 
-CarryJournal::CarryJournal(std::filesystem::path file) : file_(std::move(file)) {
+CarryJournal::CarryJournal(std::filesystem::path file) : file_(std::move(file)), lock_(file_) {
     std::ifstream in(file_, std::ios::binary);
     if (!in) {
         if (std::filesystem::exists(file_)) throw std::runtime_error("cannot read carry's journal " + file_.string());

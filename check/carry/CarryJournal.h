@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check/carry/JournalLock.h"
 #include "check/station/CalendarDay.h"
 
 namespace vantrok::check {
@@ -25,8 +26,9 @@ struct JournalEntry {
 // nobody will check.
 class CarryJournal {
 public:
-    // No file yet is an empty journal. Throws std::runtime_error for one
-    // that cannot be read, rather than forget what it holds.
+    // Held by this process alone until destroyed. No file yet is an empty
+    // journal. Throws JournalInUse, or std::runtime_error for one that
+    // cannot be read, rather than forget what it holds.
     explicit CarryJournal(std::filesystem::path file);
 
     const std::vector<JournalEntry>& entries() const { return entries_; }
@@ -41,6 +43,7 @@ private:
     void save() const;
 
     std::filesystem::path file_;
+    JournalLock lock_;
     std::vector<JournalEntry> entries_;
 };
 

@@ -56,6 +56,8 @@ std::vector<std::string> checkCarryJournal(Bridge& bridge) {
         WarningCarryLog log(warnings);
         checkJournalEntries(bridge, journal, dueEntries(journal, unixNow()), Arguments{}.settleSeconds, log);
         addRepeats(bridge, days, warnings);
+    } catch (const JournalInUse&) {
+        // A carry runs on this PC: it checks the journal itself.
     } catch (const std::exception& error) {
         warnings.push_back(std::string("cannot check carry's journal: ") + error.what());
     }

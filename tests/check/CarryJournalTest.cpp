@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "check/carry/CarryJournal.h"
 
@@ -22,28 +23,42 @@ protected:
     std::filesystem::path folder;
 };
 
-// What the journal holds is on the disk after each change, whole: another
-// journal opened on the file reads the same entries, and nothing is left beside it.
+// What the journal holds is on the disk after each change, whole: the next
+// run reads the same entries, and nothing is left beside it but its lock.
 TEST_F(Journal, EveryChangeIsOnTheDiskForTheNextRunToRead) {
     const std::filesystem::path file = folder / "station" / "journal";
+    std::optional<CarryJournal> journal(std::in_place, file);
+    const auto nextRun = [&] {
+        journal.reset();
+        journal.emplace(file);
+        return journal->entries();
+    };
     const JournalEntry first{{2016, 11, 24}, 7, "INV/C9/241116/1", 1480000000};
     const JournalEntry second{{2016, 11, 25}, 8, "INV/C9/251116/1 B", 1480000065};
-    CarryJournal journal(file);
-    EXPECT_TRUE(journal.entries().empty());
-    journal.add(first);
-    journal.add(second);
-    EXPECT_EQ(CarryJournal(file).entries(), (std::vector<JournalEntry>{first, second}));
+    EXPECT_TRUE(journal->entries().empty());
+    journal->add(first);
+    journal->add(second);
+    EXPECT_EQ(nextRun(), (std::vector<JournalEntry>{first, second}));
 
     const JournalEntry renumbered{{2016, 11, 24}, 7, "INV/C9/241116/2", 1480000130};
-    journal.replace(first, renumbered);
-    journal.remove(second);
-    EXPECT_EQ(CarryJournal(file).entries(), std::vector<JournalEntry>{renumbered});
-    journal.remove(renumbered);
-    EXPECT_TRUE(CarryJournal(file).entries().empty());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);
+    journal->replace(first, renumbered);
+    journal->remove(second);
+    EXPECT_EQ(nextRun(), std::vector<JournalEntry>{renumbered});
+    journal->remove(renumbered);
+    EXPECT_TRUE(nextRun().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 2);
 
-    EXPECT_THROW(journal.add({{2016, 11, 24}, 9, "INV/C9\n/1", 0}), std::runtime_error);
-    EXPECT_TRUE(CarryJournal(file).entries().empty()) << "a number the file cannot hold is refused, not cut";
+    EXPECT_THROW(journal->add({{2016, 11, 24}, 9, "INV/C9\n/1", 0}), std::runtime_error);
+    EXPECT_TRUE(nextRun().empty()) << "a number the file cannot hold is refused, not cut";
+}
+
+// One run at a time holds the journal: a second would write over the first's entries.
+TEST_F(Journal, ASecondHolderIsRefusedUntilTheFirstEnds) {
+    const std::filesystem::path file = folder / "journal";
+    std::optional<CarryJournal> first(std::in_place, file);
+    EXPECT_THROW(CarryJournal second(file), JournalInUse);
+    first.reset();
+    EXPECT_NO_THROW(CarryJournal again(file));
 }
 
 // A journal that cannot be read is not taken for an empty one: what it
