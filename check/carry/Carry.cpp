@@ -132,15 +132,16 @@ private:
     }
 
     // Rounds of settle and check until the journal is empty: what this run
-    // wrote and what earlier runs left.
+    // wrote and what earlier runs left, each once its own settle has passed
+    // (an earlier run's may have been longer).
     void settleJournal() {
         for (int round = 0; round < checkRounds && !journal_.entries().empty() && !bridge_.isBroken(Link::Sales);
              ++round) {
-            const std::vector<JournalEntry> due = journal_.entries();
+            const std::vector<JournalEntry> waited = journal_.entries();
             log_.waiting();
             endHereIfAsked("settle");
             settle_.wait();
-            if (!checkEntries(due)) return;
+            if (!checkEntries(dueEntries(waited, unixNow()))) return;
         }
     }
 

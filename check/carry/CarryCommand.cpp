@@ -73,7 +73,7 @@ private:
 // before anything else: its deliveries whose sales never landed are then
 // listed missing again. False when that check could not be done.
 bool checkEarlierRuns(Bridge& bridge, CarryJournal& journal, int settleSeconds, CarryLog& log) {
-    const std::vector<JournalEntry> due = dueEntries(journal, unixNow());
+    const std::vector<JournalEntry> due = dueEntries(journal.entries(), unixNow());
     if (due.empty()) return true;
     print("Checking the invoice numbers of " + std::to_string(due.size()) +
           (due.size() == 1 ? " daily sale" : " daily sales") + " an earlier carry left unchecked...\n");

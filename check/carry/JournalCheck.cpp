@@ -70,9 +70,9 @@ JournalCheck checkJournalEntries(Bridge& bridge, CarryJournal& journal, const st
     return check;
 }
 
-std::vector<JournalEntry> dueEntries(const CarryJournal& journal, std::int64_t now) {
+std::vector<JournalEntry> dueEntries(const std::vector<JournalEntry>& entries, std::int64_t now) {
     std::vector<JournalEntry> due;
-    for (const JournalEntry& entry : journal.entries())
+    for (const JournalEntry& entry : entries)
         if (entry.checkAfter <= now) due.push_back(entry);
     return due;
 }

@@ -27,6 +27,6 @@ JournalCheck checkJournalEntries(Bridge& bridge, CarryJournal& journal, const st
                                  std::int64_t settleSeconds, CarryLog& log);
 
 // The entries whose settle has passed.
-std::vector<JournalEntry> dueEntries(const CarryJournal& journal, std::int64_t now);
+std::vector<JournalEntry> dueEntries(const std::vector<JournalEntry>& entries, std::int64_t now);
 
 }  // namespace vantrok::check

@@ -54,7 +54,7 @@ std::vector<std::string> checkCarryJournal(Bridge& bridge) {
         for (const JournalEntry& entry : journal.entries())
             if (entry.day != today) days.insert(entry.day);
         WarningCarryLog log(warnings);
-        checkJournalEntries(bridge, journal, dueEntries(journal, unixNow()), Arguments{}.settleSeconds, log);
+        checkJournalEntries(bridge, journal, dueEntries(journal.entries(), unixNow()), Arguments{}.settleSeconds, log);
         addRepeats(bridge, days, warnings);
     } catch (const JournalInUse&) {
         // A carry runs on this PC: it checks the journal itself.

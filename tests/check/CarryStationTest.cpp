@@ -128,6 +128,28 @@ TEST_F(Carry, ASecondWriteThatFailsIsAFailureAndNoOtherSaleTakesItsPlace) {
     EXPECT_TRUE(journal().entries().empty());
 }
 
+// An earlier carry, with a longer settle than this one, left a sale whose
+// number VANTROK's also carries: it is not checked before its own settle
+// has passed, and the run does not count it as done.
+TEST_F(Carry, LeavesAnEarlierSaleAloneUntilItsOwnSettleAndIsNotDoneMeanwhile) {
+    addSale("INV/C9/241116/1", "2016-11-24 09:00:00", "900");
+    addSale("INV/C9/241116/1", "2016-11-24 10:00:00", "7");
+    journal().add({{2016, 11, 24}, 7, "INV/C9/241116/1", check::unixNow() + 3600});
+    check::CarryOutcome outcome = check::carryDeliveries(bridge, journal(), {}, settle, 0, carryLog);
+    EXPECT_FALSE(outcome.clean());
+    EXPECT_EQ(outcome.unchecked, 1);
+    EXPECT_TRUE(carryLog.lines.empty());
+    EXPECT_EQ(journal().entries().size(), 1u);
+
+    journal().replace(journal().entries().front(), {{2016, 11, 24}, 7, "INV/C9/241116/1", check::unixNow()});
+    settle.waits = 0;
+    outcome = check::carryDeliveries(bridge, journal(), {}, settle, 0, carryLog);
+    EXPECT_TRUE(outcome.clean());
+    EXPECT_EQ(carryLog.lines, std::vector<std::string>{"renumbered 7 INV/C9/241116/1 INV/C9/241116/2"});
+    EXPECT_EQ(settle.waits, 2) << "the new number is checked after a settle of its own";
+    EXPECT_TRUE(journal().entries().empty());
+}
+
 // Another session holds the daily sales locked: carry waits a few seconds,
 // not for as long as the lock lasts, writes nothing, and says why.
 TEST_F(Carry, WaitsForTheSalesTableAFewSecondsThenSaysItIsBusy) {
