@@ -10,6 +10,7 @@
 #include "check/station/AtomicFile.h"
 #include "check/status/BuildVersion.h"
 #include "check/status/StatusFormats.h"
+#include "check/status/StatusJournal.h"
 #include "check/status/StatusReadings.h"
 #include "db/DatabaseError.h"
 #include "import/NumberText.h"
@@ -60,8 +61,12 @@ Status probeStatus(Bridge& bridge, const ProbeContext& context, const ZoneRules&
     } catch (const db::DatabaseError& error) {
         return failedStatus(StatusLevel::Critical, context, std::string("cannot reach the station: ") + error.what());
     }
+    waits.waitingOn("carry's journal");
+    const std::vector<std::string> journalWarnings = checkCarryJournal(bridge);
     try {
-        return judgeStatus(context, stationFacts(readStatus(bridge, waits), context.probedAtSeconds, pcZone));
+        Status status = judgeStatus(context, stationFacts(readStatus(bridge, waits), context.probedAtSeconds, pcZone));
+        addCarryJournalWarnings(status, journalWarnings);
+        return status;
     } catch (const db::DatabaseError& error) {
         const bool lost = bridge.isBroken(Link::Sales) || bridge.isBroken(Link::Controller);
         return failedStatus(lost ? StatusLevel::Critical : StatusLevel::Unknown, context,

@@ -31,10 +31,12 @@ void SalesTableLock::acquire(Mode mode, std::chrono::seconds timeout, const Canc
         if (descriptor_ < 0) throw std::runtime_error("cannot open the table lock " + path_);
     }
     const int operation = (mode == Mode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto start = std::chrono::steady_clock::now();
     while (::flock(descriptor_, operation) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) throw std::runtime_error("cannot take the table lock " + path_);
-        if (timeout.count() > 0 && std::chrono::steady_clock::now() >= deadline) throw errors::queryTimeout();
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (waitLimit_.count() >= 0 && waited >= waitLimit_) throw errors::lockTimeout();
+        if (timeout.count() > 0 && waited >= timeout) throw errors::queryTimeout();
         if (cancelWait ? cancelWait(pollEvery) : (std::this_thread::sleep_for(pollEvery), false))
             throw errors::cancelled();
     }

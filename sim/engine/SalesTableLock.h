@@ -16,7 +16,8 @@ namespace vantrok::sim {
 // HOLDLOCK, holds it to the transaction's end ("Table Hints (Transact-SQL)",
 // "Transaction Locking and Row Versioning Guide", SQL Server documentation).
 // A lock that is not granted is waited for, as SQL Server waits without a
-// LOCK_TIMEOUT of its own, until the client's query time-out (HYT00) or cancel (HY008).
+// LOCK_TIMEOUT of its own, until the client's query time-out (HYT00) or cancel
+// (HY008); with the session's SET LOCK_TIMEOUT, until that runs out (1222).
 class SalesTableLock {
 public:
     enum class Mode { Shared, Exclusive };
@@ -30,6 +31,8 @@ public:
     // timeout zero waits for as long as the client does. Throws SimError.
     void acquire(Mode mode, std::chrono::seconds timeout, const CancelWait& cancelWait);
     void release() noexcept;
+    // The session's SET LOCK_TIMEOUT in milliseconds: -1 waits without a limit, 0 not at all.
+    void setWaitLimit(std::chrono::milliseconds limit) noexcept { waitLimit_ = limit; }
     bool holdsExclusive() const noexcept { return held_ == Held::Exclusive; }
 
 private:
@@ -38,6 +41,7 @@ private:
     std::string path_;
     int descriptor_ = -1;
     Held held_ = Held::None;
+    std::chrono::milliseconds waitLimit_{-1};
 };
 
 // Holds the table lock shared for one statement, unless the session already holds it exclusively.

@@ -85,6 +85,8 @@ SimError communicationLink() { return make("08S01", 0, "Communication link failu
 
 SimError queryTimeout() { return make("HYT00", 0, "Query timeout expired"); }
 
+SimError lockTimeout() { return make("HYT00", 1222, "Lock request time out period exceeded."); }
+
 SimError cancelled() { return make("HY008", 0, "Operation canceled"); }
 
 SimError noTransaction(bool commit) {
@@ -121,7 +123,7 @@ SimError storage(const sqlite::Error& error) {
         return invalidObject(name);
     }
     if ((error.code() & 0xff) == SQLITE_BUSY || (error.code() & 0xff) == SQLITE_LOCKED)
-        return make("HYT00", 1222, "Lock request time out period exceeded.");
+        return lockTimeout();
     return make("HY000", 0, "Station storage failed: " + message);
 }
 

@@ -27,6 +27,8 @@ SimError stringTruncated();
 SimError raised(std::string_view message);
 SimError communicationLink();
 SimError queryTimeout();
+// A lock not granted within the session's LOCK_TIMEOUT.
+SimError lockTimeout();
 // The client cancelled the statement (ODBC's HY008).
 SimError cancelled();
 // COMMIT (3902) or ROLLBACK (3903) with no transaction open.

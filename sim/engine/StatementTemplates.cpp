@@ -20,7 +20,7 @@ struct Template {
     "select Hose_Delivery.*,Hoses.Pump_ID,Hoses.Hose_Number  S_Hose_ID from Hose_Delivery  left outer join " \
     "Hoses on Hose_Delivery.Hose_ID=Hoses.Hose_ID where "
 
-constexpr std::array<Template, 13> templates = {{
+constexpr std::array<Template, 15> templates = {{
     {StatementKind::LiveSelection,
      DELIVERY_SELECT "delivery_type in ('6') and month(Cleared_Date_Time)='{}' and year(Cleared_Date_Time)='{}' "
                      "AND Cleared_Date_Time is not null and Delivery_ID NOT IN (select distinct "
@@ -58,6 +58,9 @@ constexpr std::array<Template, 13> templates = {{
      "select count(*) from D17_DailySale with (tablockx, holdlock) where S_Date>='{}' and S_Date<'{}'"},
     {StatementKind::SaleRenumbering,
      "update D17_DailySale set VocNo='{}' where VocNo='{}' and Delivery_ID={} and S_Date>='{}' and S_Date<'{}'"},
+    {StatementKind::SetLockTimeout, "SET LOCK_TIMEOUT {}"},
+    {StatementKind::SnapshotSetting,
+     "select cast(is_read_committed_snapshot_on as int) from sys.databases where name='{}'"},
 }};
 
 #undef DELIVERY_SELECT

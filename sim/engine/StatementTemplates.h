@@ -23,6 +23,8 @@ enum class StatementKind {
     SalesLockCount,
     SaleRenumbering,
     ServerClock,
+    SetLockTimeout,
+    SnapshotSetting,
 };
 
 struct MatchedStatement {

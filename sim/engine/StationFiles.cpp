@@ -22,6 +22,15 @@ bool isLenientStation(const std::string& stationDir) {
     return std::filesystem::exists(lenientMarkFile(stationDir), ec);
 }
 
+std::string salesSnapshotMarkFile(const std::string& stationDir) {
+    return stationDir + "/torvane-read-committed-snapshot";
+}
+
+bool salesReadCommittedSnapshot(const std::string& stationDir) {
+    std::error_code ec;
+    return std::filesystem::exists(salesSnapshotMarkFile(stationDir), ec);
+}
+
 std::optional<std::string> stationDatabase(std::string_view name) {
     for (std::string_view known : {controllerDatabase, salesDatabase, salesBackupDatabases[0], salesBackupDatabases[1]})
         if (equalsIgnoreCase(name, known)) return std::string(known);

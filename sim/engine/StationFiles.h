@@ -15,6 +15,9 @@ std::string statementLogFile(const std::string& stationDir);
 // (see docs/station-simulator.md); absent, the station is as strict as the
 // real server and driver.
 std::string lenientMarkFile(const std::string& stationDir);
+// Present in a station whose sales database has READ_COMMITTED_SNAPSHOT on.
+std::string salesSnapshotMarkFile(const std::string& stationDir);
+bool salesReadCommittedSnapshot(const std::string& stationDir);
 bool isLenientStation(const std::string& stationDir);
 
 // The station's name for a database named in a connection (names compare

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <charconv>
 #include <filesystem>
 
 #include "sim/engine/ProcedureColumns.h"
@@ -25,6 +26,14 @@ bool isLocalServer(std::string_view server) {
     for (std::string_view local : {"(local)", "localhost", ".", "127.0.0.1"})
         if (equalsIgnoreCase(server, local)) return true;
     return false;
+}
+
+// SET LOCK_TIMEOUT's milliseconds: -1 (no limit) or more.
+long lockTimeoutMilliseconds(const std::string& text) {
+    long value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec != std::errc{} || parsed.ptr != text.data() + text.size() || value < -1) throw errors::syntax(text);
+    return value;
 }
 
 bool exists(const std::string& path) {
@@ -109,9 +118,9 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
         if (auto procedure = parseProcedureCall(sql)) return call(*procedure, sql, params, timeout, faults);
         TemplateMatch match = matchStatement(sql);
         if (!match.statement) throw errors::syntax(match.near);
-        // A SELECT that reads no table opens no implicit transaction.
+        // A SELECT that reads no table opens no implicit transaction, nor does a SET.
         if (match.statement->kind == StatementKind::ServerClock) return Outcome::rows(serverClock(faults.clock));
-        beginImplicitly();
+        if (match.statement->kind != StatementKind::SetLockTimeout) beginImplicitly();
         return answer(*match.statement, timeout);
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
@@ -126,6 +135,10 @@ Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::s
     case StatementKind::HoseFuelTypes: return Outcome::rows(reconciliationReads_.run(statement));
     case StatementKind::SalesLockCount:
         return carryStatements_.lockAndCount(statement, salesLock_, inTransaction_, timeout, cancelWait_);
+    case StatementKind::SnapshotSetting: return Outcome::rows(snapshotSetting(statement.literals[0]));
+    case StatementKind::SetLockTimeout:
+        salesLock_.setWaitLimit(std::chrono::milliseconds(lockTimeoutMilliseconds(statement.literals[0])));
+        return Outcome();
     default: break;
     }
     // The others read or write the daily sales, the selections by their three-part name.
@@ -187,6 +200,16 @@ Outcome StationSession::answer(const SessionStatement& statement) {
     }
     }
     return {};
+}
+
+// sys.databases' row of a database of the station: READ_COMMITTED_SNAPSHOT
+// is on for the sales database where the station says so.
+ResultTable StationSession::snapshotSetting(const std::string& name) const {
+    ResultTable table;
+    table.columns = {{"", SqlType::Int, 10, 0, true}};
+    if (const std::optional<std::string> database = stationDatabase(name))
+        table.rows.push_back({*database == salesDatabase && salesReadCommittedSnapshot(stationDir_) ? "1" : "0"});
+    return table;
 }
 
 void StationSession::beginTransaction() {

@@ -48,6 +48,7 @@ private:
     Outcome answer(const SessionStatement& statement);
     // A statement that reads or writes a table is about to run.
     void beginImplicitly();
+    ResultTable snapshotSetting(const std::string& name) const;
     Outcome writeDailySale(const std::vector<ParamValue>& arguments, bool refuse, std::chrono::seconds timeout);
     Outcome runBackup(std::string_view sql, const FaultState& faults, std::chrono::seconds timeout);
     bool holdsProcedures() const;

@@ -71,6 +71,8 @@ std::optional<SessionSetting> parseSessionSettings(std::string_view batch) {
             if (length == 0) return std::nullopt;
         } else {
             if (i + 2 >= w.size() || w[i + 1] == ";" || w[i + 2] == ";") return std::nullopt;
+            // The lock time-out changes how the station's statements wait: the engine keeps it.
+            if (equalsIgnoreCase(w[i + 1], "lock_timeout")) return std::nullopt;
             if (equalsIgnoreCase(w[i + 1], "implicit_transactions")) {
                 if (!equalsIgnoreCase(w[i + 2], "on") && !equalsIgnoreCase(w[i + 2], "off")) return std::nullopt;
                 setting.implicitTransactions = equalsIgnoreCase(w[i + 2], "on");

@@ -13,6 +13,7 @@ namespace vantrok::sim::tds {
 // SET IMPLICIT_TRANSACTIONS is the one the server acts on; SET TRANSACTION
 // ISOLATION LEVEL takes SQL Server's five levels, and the station's locking
 // stays read committed's.
+// SET LOCK_TIMEOUT is no such batch: it bounds the station's lock waits.
 struct SessionSetting {
     std::string text;  // the batch, as sent
     std::optional<bool> implicitTransactions;

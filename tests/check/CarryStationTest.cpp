@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "CheckStationTest.h"
+#include "check/station/Statements.h"
+#include "db/Transaction.h"
 #include "import/ImportCycle.h"
 
 namespace vantrok::testing {
@@ -106,6 +108,72 @@ TEST_F(Carry, WritesBesideImportsOfTheSameDayGiveNoInvoiceNumberTwice) {
     }
     EXPECT_EQ(ids.size(), static_cast<std::size_t>(carried + recorded)) << "a delivery without its one sale";
     EXPECT_GT(recorded, 5) << "the imports hardly ran beside carry";
+}
+
+// The overwritten sale's second write fails: it counts as failed, and the
+// check goes on with the sales carry did write, none in its place.
+TEST_F(Carry, ASecondWriteThatFailsIsAFailureAndNoOtherSaleTakesItsPlace) {
+    addYesterdaysOffline(7, 2);
+    settle.meanwhile = [this] {
+        station.sql("torvane", "UPDATE D17_DailySale SET Delivery_ID = 900 WHERE Delivery_ID = 7");
+        station.setFault("proc-fails", "on");
+    };
+    const check::CarryOutcome outcome = carry("2016-11-24", "2016-11-24");
+    EXPECT_FALSE(outcome.clean());
+    EXPECT_EQ(outcome.written, 1);
+    EXPECT_EQ(outcome.failed, 1);
+    EXPECT_EQ(carryLog.lines, (std::vector<std::string>{"wrote 7 INV/C9/241116/1", "wrote 8 INV/C9/241116/2",
+                                                         "lost 7 INV/C9/241116/1"}));
+    EXPECT_EQ(settle.waits, 1) << "nothing written is left to check";
+    EXPECT_TRUE(journal().entries().empty());
+}
+
+// An earlier carry, with a longer settle than this one, left a sale whose
+// number VANTROK's also carries: it is not checked before its own settle
+// has passed, and the run does not count it as done.
+TEST_F(Carry, LeavesAnEarlierSaleAloneUntilItsOwnSettleAndIsNotDoneMeanwhile) {
+    addSale("INV/C9/241116/1", "2016-11-24 09:00:00", "900");
+    addSale("INV/C9/241116/1", "2016-11-24 10:00:00", "7");
+    journal().add({{2016, 11, 24}, 7, "INV/C9/241116/1", check::unixNow() + 3600});
+    check::CarryOutcome outcome = check::carryDeliveries(bridge, journal(), {}, settle, 0, carryLog);
+    EXPECT_FALSE(outcome.clean());
+    EXPECT_EQ(outcome.unchecked, 1);
+    EXPECT_TRUE(carryLog.lines.empty());
+    EXPECT_EQ(journal().entries().size(), 1u);
+
+    journal().replace(journal().entries().front(), {{2016, 11, 24}, 7, "INV/C9/241116/1", check::unixNow()});
+    settle.waits = 0;
+    outcome = check::carryDeliveries(bridge, journal(), {}, settle, 0, carryLog);
+    EXPECT_TRUE(outcome.clean());
+    EXPECT_EQ(carryLog.lines, std::vector<std::string>{"renumbered 7 INV/C9/241116/1 INV/C9/241116/2"});
+    EXPECT_EQ(settle.waits, 2) << "the new number is checked after a settle of its own";
+    EXPECT_TRUE(journal().entries().empty());
+}
+
+// Another session holds the daily sales locked: carry waits a few seconds,
+// not for as long as the lock lasts, writes nothing, and says why.
+TEST_F(Carry, WaitsForTheSalesTableAFewSecondsThenSaysItIsBusy) {
+    addYesterdaysOffline(7, 1);
+    const std::vector<check::DeliveryRecord> missing = reportOn("2016-11-24", "2016-11-24").toCarry();
+    CollectingTrace otherTrace;
+    Bridge other(clock, otherTrace);
+    other.openConnections();
+    db::Transaction holding(other.salesConnection);
+    const check::CalendarDay day{2016, 11, 24};
+    other.salesConnection.execute(check::salesLockText(day, check::nextDay(day))).close();
+
+    const auto started = std::chrono::steady_clock::now();
+    const check::CarryOutcome outcome = check::carryDeliveries(bridge, journal(), missing, settle, 0, carryLog);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(outcome.busy);
+    EXPECT_FALSE(outcome.clean());
+    EXPECT_EQ(outcome.written, 0);
+    EXPECT_GE(waited, 4900ms);
+    EXPECT_LT(waited, 15s);
+    ASSERT_FALSE(trace.lines.empty());
+    EXPECT_NE(trace.lines.back().find("the sales table is busy: try again"), std::string::npos) << trace.lines.back();
+    EXPECT_TRUE(journal().entries().empty());
+    EXPECT_TRUE(salesPerDeliveryAndDay().empty());
 }
 
 }  // namespace

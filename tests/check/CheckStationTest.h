@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <thread>
 #include <string>
 #include <utility>
@@ -10,8 +11,10 @@
 
 #include "BridgeStationTest.h"
 #include "check/carry/Carry.h"
+#include "check/carry/CarryJournal.h"
 #include "check/report/Reconciliation.h"
 #include "check/station/StationReadings.h"
+#include "db/ConnectionTexts.h"
 
 namespace vantrok::testing {
 
@@ -54,11 +57,20 @@ protected:
     }
 
     check::CarryOutcome carry(const std::string& from, const std::string& to) {
-        return check::carryDeliveries(bridge, reportOn(from, to).toCarry(), settle, carryLog);
+        return check::carryDeliveries(bridge, journal(), reportOn(from, to).toCarry(), settle, 0, carryLog);
+    }
+
+    // The station's journal, as carry and status find it.
+    check::CarryJournal& journal() {
+        if (!journal_)
+            journal_.emplace(check::stationJournalFile(db::salesConnectionText(db::DbPassword),
+                                                       db::controllerConnectionText(db::DbPassword)));
+        return *journal_;
     }
 
     ScriptedSettle settle;
     RecordedCarryLog carryLog;
+    std::optional<check::CarryJournal> journal_;
 
     // A delivery on a pump's hose, cleared at its completion unless told otherwise.
     sim::station::Delivery on(int pump, int hose, int type, int id, const std::string& completed) {

@@ -176,6 +176,8 @@ private:
 void TestStation::registerDriver(bool trace) {
     static ProcessRegistration registration(trace);
     registration.pointAt(dir_);
+    // carry's journal belongs to the station: kept beside it, never in the user's own folders.
+    ::setenv("VANTROK_JOURNAL_DIR", dir_.c_str(), 1);
 }
 
 #else
