@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "db/Connection.h"
+#include "db/StationLogin.h"
 #include "db/StoredProcedure.h"
 #include "import/Clock.h"
 #include "import/DailySale.h"
@@ -27,6 +28,10 @@ public:
     db::Connection salesConnection;
     db::Connection controllerConnection;
     double gallonFactor = 0.0;
+
+    // Where the connections find the station's own login, asked at every
+    // open; without one they log in as the built-in sa. The store outlives the bridge.
+    void useLoginStore(const db::LoginStore& store) noexcept { logins_ = &store; }
 
     // Opens the SalesConnection, then the ControllerConnection. Throws db::DatabaseError.
     void openConnections();
@@ -70,6 +75,8 @@ private:
 
     const Clock& clock_;
     Trace& trace_;
+    static inline const db::NoStoredLogin builtinLogin_{};
+    const db::LoginStore* logins_ = &builtinLogin_;
     std::optional<db::StoredProcedure> saleWriteCommand_;
     SaleObserver saleObserver_;
     bool salesBroken_ = false;
