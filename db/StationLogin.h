@@ -28,6 +28,23 @@ public:
 // reason says which, never what the entry holds.
 DatabaseError unreadableStoredLogin(const std::string& reason);
 
+// The stored login's name and when it was set ("yyyy-mm-dd hh:mm:ss", local time).
+struct StoredLoginInfo {
+    std::string name;
+    std::string setAt;
+};
+
+// A store the station tool may also change. Changing it needs an administrator.
+class LoginVault : public LoginStore {
+public:
+    // Replaces the stored login. Throws std::runtime_error when it cannot.
+    virtual void store(const StationLogin& login, const std::string& setAt) = 0;
+    // nullopt when none is stored; throws DatabaseError as load() does.
+    virtual std::optional<StoredLoginInfo> info() const = 0;
+    // Back to the built-in login; nothing when none is stored. Throws std::runtime_error.
+    virtual void clear() = 0;
+};
+
 // The store of a program that keeps no login: always the built-in one.
 class NoStoredLogin final : public LoginStore {
 public:

@@ -11,6 +11,7 @@ void Bridge::openConnections() {
 
 void Bridge::open(Link link) {
     const std::optional<db::StationLogin> login = logins_->load();
+    builtinLogin_ = !login;
     if (link == Link::Sales) {
         salesConnection.open(db::salesConnectionText(login));
     } else {

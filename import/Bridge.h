@@ -33,6 +33,10 @@ public:
     // open; without one they log in as the built-in sa. The store outlives the bridge.
     void useLoginStore(const db::LoginStore& store) noexcept { logins_ = &store; }
 
+    // Whether the last open logged in as the built-in sa; none before an open
+    // got as far as reading the store.
+    std::optional<bool> usesBuiltinLogin() const noexcept { return builtinLogin_; }
+
     // Opens the SalesConnection, then the ControllerConnection. Throws db::DatabaseError.
     void openConnections();
 
@@ -75,8 +79,9 @@ private:
 
     const Clock& clock_;
     Trace& trace_;
-    static inline const db::NoStoredLogin builtinLogin_{};
-    const db::LoginStore* logins_ = &builtinLogin_;
+    static inline const db::NoStoredLogin noStoredLogin_{};
+    const db::LoginStore* logins_ = &noStoredLogin_;
+    std::optional<bool> builtinLogin_;
     std::optional<db::StoredProcedure> saleWriteCommand_;
     SaleObserver saleObserver_;
     bool salesBroken_ = false;

@@ -53,6 +53,7 @@ struct Status {
     std::optional<StationFacts> station;  // none when the databases could not be read
     std::optional<bool> running;          // VANTROK.exe on this PC; none where that cannot be told
     std::vector<std::string> problems;    // the worst first; none when all is well
+    std::optional<bool> builtinLogin = {};  // still the built-in sa; none when the stored login could not be read
 };
 
 // Critical: the oldest waiting delivery at the critical age. Warning: at the

@@ -34,7 +34,8 @@ Status probeStatus(Bridge& bridge, const Thresholds& thresholds, std::optional<b
     }
 }
 
-int runStatus(int argc, const char* const* argv, const Clock& clock, std::optional<bool> running) {
+int runStatus(int argc, const char* const* argv, const Clock& clock, std::optional<bool> running,
+              const db::LoginStore& logins) {
     const auto options = parseStatusOptions(argc, argv);
     if (!options) {
         print("VANTROK UNKNOWN - " + std::string(statusUsage) + "\n");
@@ -42,7 +43,9 @@ int runStatus(int argc, const char* const* argv, const Clock& clock, std::option
     }
     StderrTrace trace;
     Bridge bridge(clock, trace);
+    bridge.useLoginStore(logins);
     Status status = probeStatus(bridge, options->thresholds, running);
+    status.builtinLogin = bridge.usesBuiltinLogin();
     try {
         switch (options->output) {
         case StatusOutput::Line: print(statusLine(status)); break;

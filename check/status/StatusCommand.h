@@ -16,6 +16,7 @@ Status probeStatus(Bridge& bridge, const Thresholds& thresholds, std::optional<b
 // `vantrok-check status ...`: the probe in the output asked for, on standard
 // output (the Prometheus file besides its line); the level is the exit code.
 // A wrong option is UNKNOWN, with the usage as its line.
-int runStatus(int argc, const char* const* argv, const Clock& clock, std::optional<bool> running);
+int runStatus(int argc, const char* const* argv, const Clock& clock, std::optional<bool> running,
+              const db::LoginStore& logins);
 
 }  // namespace vantrok::check

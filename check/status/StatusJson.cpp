@@ -54,6 +54,7 @@ std::string statusJson(const Status& status) {
            decimalText(status.thresholds.warningSeconds) +
            ",\"criticalSeconds\":" + decimalText(status.thresholds.criticalSeconds) +
            ",\"running\":" + (status.running ? (*status.running ? "true" : "false") : "null") +
+           ",\"builtinLogin\":" + (status.builtinLogin ? (*status.builtinLogin ? "true" : "false") : "null") +
            ",\"up\":" + (status.station ? "true" + stationJson(*status.station) : std::string("false")) + "}\n";
 }
 

@@ -37,6 +37,9 @@ std::string statusPrometheus(const Status& status) {
     }
     if (status.running)
         out += gauge("vantrok_running", "1 when VANTROK.exe runs on this PC, else 0.", *status.running ? 1 : 0);
+    if (status.builtinLogin)
+        out += gauge("vantrok_builtin_login", "1 while the station logs in with the built-in login (sa), else 0.",
+                     *status.builtinLogin ? 1 : 0);
     out += gauge("vantrok_status", "0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.", static_cast<std::int64_t>(status.level));
     out += gauge("vantrok_probe_timestamp_seconds", "Unix time when the probe ran.", epochSeconds(status.probedAt));
     return out;

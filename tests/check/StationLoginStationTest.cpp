@@ -5,7 +5,7 @@
 #include "check/status/StatusCommand.h"
 #include "check/status/StatusFormats.h"
 #include "db/DatabaseError.h"
-#include "fakes/FakeLoginStore.h"
+#include "fakes/FakeLoginVault.h"
 #include "import/ImportCycle.h"
 #include "sim/engine/Logins.h"
 
@@ -50,7 +50,7 @@ protected:
         EXPECT_EQ(everything.find(password), std::string::npos) << "the password was traced or logged";
     }
 
-    FakeLoginStore store;
+    FakeLoginVault store;
 };
 
 TEST_F(StationLoginStation, ImportsBacksUpAndReconnectsUnderIt) {
