@@ -304,6 +304,12 @@ Section "Uninstall"
   Delete "${CHECK_SHORTCUT}"
   RMDir "${CHECK_FOLDER}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The station login vantrok-check stored: in the 64-bit view whatever this
+  ; uninstaller's bitness. An upgrade never comes here, so it keeps the login.
+  SetRegView 64
+  DeleteRegValue HKLM "SOFTWARE\VANTROK" "StationLogin"
+  DeleteRegKey /ifempty HKLM "SOFTWARE\VANTROK"
+  SetRegView lastused
 
   ; Run in place (_?=) the uninstaller cannot delete itself: a hidden command
   ; does it, with the folder, once this process has ended.
