@@ -27,6 +27,7 @@ public:
 // The error of a stored login that cannot be read or was tampered with; the
 // reason says which, never what the entry holds.
 DatabaseError unreadableStoredLogin(const std::string& reason);
+bool isUnreadableStoredLogin(const DatabaseError& error);
 
 // The stored login's name and when it was set ("yyyy-mm-dd hh:mm:ss", local time).
 struct StoredLoginInfo {

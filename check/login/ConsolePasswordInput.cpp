@@ -1,24 +1,31 @@
-#include <windows.h>
-
 #include <cstdio>
+#include <iostream>
 
+#include "check/login/EchoOff.h"
 #include "check/login/PasswordInput.h"
-#include "check/login/StandardInputLine.h"
 
 namespace vantrok::check {
 
 namespace {
 
+// A line of standard input without its line break (LF or CR LF).
+std::string standardInputLine() {
+    std::string text;
+    std::getline(std::cin, text);
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
+}
+
 class ConsolePasswordInput final : public PasswordInput {
 public:
     std::string hidden(const std::string& prompt) override {
+        // On standard error: standard output may be read by a script.
         std::fputs(prompt.c_str(), stderr);
-        const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-        DWORD before = 0;
-        const bool console = GetConsoleMode(input, &before) != 0;
-        if (console) SetConsoleMode(input, before & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
-        std::string text = standardInputLine();
-        if (console) SetConsoleMode(input, before);
+        std::string text;
+        {
+            const EchoOff quiet;
+            text = standardInputLine();
+        }
         std::fputs("\n", stderr);
         return text;
     }
