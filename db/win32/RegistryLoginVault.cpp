@@ -42,9 +42,13 @@ DATA_BLOB blobOf(const std::string& bytes) {
     return DATA_BLOB{static_cast<DWORD>(bytes.size()), reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data()))};
 }
 
+DATA_BLOB programEntropy() {
+    return DATA_BLOB{sizeof entropyBytes - 1, reinterpret_cast<BYTE*>(const_cast<char*>(entropyBytes))};
+}
+
 std::string protect(const std::string& plain) {
     DATA_BLOB in = blobOf(plain);
-    DATA_BLOB entropy = blobOf(std::string(entropyBytes, sizeof entropyBytes - 1));
+    DATA_BLOB entropy = programEntropy();
     DATA_BLOB out{};
     if (!CryptProtectData(&in, L"VANTROK station login", &entropy, nullptr, nullptr,
                           CRYPTPROTECT_LOCAL_MACHINE | CRYPTPROTECT_UI_FORBIDDEN, &out))
@@ -56,7 +60,7 @@ std::string protect(const std::string& plain) {
 // Throws DatabaseError: a stored entry that cannot be used stops the connection.
 std::string unprotect(const std::string& stored) {
     DATA_BLOB in = blobOf(stored);
-    DATA_BLOB entropy = blobOf(std::string(entropyBytes, sizeof entropyBytes - 1));
+    DATA_BLOB entropy = programEntropy();
     DATA_BLOB out{};
     if (!CryptUnprotectData(&in, nullptr, &entropy, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
         throw unreadableStoredLogin(windowsError("it cannot be unprotected on this PC, or was changed", GetLastError()));
