@@ -711,8 +711,15 @@ def scenario_installer(session):
     running = expect_started_for_user(session, running, "the failed upgrade restarts the copy it ended")
     check(ended(holder, 60), "the scanner lets go")
 
+    # A station login as vantrok-check stores it: the upgrade keeps it, the uninstall removes it.
+    stored_login = ("HKLM\\SOFTWARE\\VANTROK", "/v", "StationLogin", "/reg:64")
+    code, _ = session.wine("reg", "add", *stored_login, "/t", "REG_BINARY", "/d", "0102", "/f")
+    check(code == 0, "a station login is stored")
     check(run_installer(session, newer) == 0, f"upgrade to {newer.version}: exit code 0")
     expect_installed(session, folder, newer, "upgrade")
+    check(session.wine("reg", "query", *stored_login)[0] == 0, "the upgrade keeps the stored login")
+    # Not a login VANTROK could use: gone again before the restarted copy connects.
+    session.wine("reg", "delete", *stored_login, "/f")
     running = expect_started_for_user(session, running, "upgrade")
 
     check(run_installer(session, current) == EXIT_NEWER_INSTALLED,
@@ -734,6 +741,7 @@ def scenario_installer(session):
     check(uninstall_entry(session) is not None, "the failed uninstall keeps its entry")
     expect_started_for_user(session, running, "the failed uninstall restarts the copy it ended")
     check(ended(holder, 60), "the scanner lets go")
+    session.wine("reg", "add", *stored_login, "/t", "REG_BINARY", "/d", "0102", "/f")
     expect_uninstall_leaves_nothing(session, folder)
 
 
