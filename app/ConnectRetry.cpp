@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/OpenConnections.h"
 #include "import/GallonFactor.h"
 
 namespace vantrok::app {
@@ -10,7 +11,7 @@ namespace {
 
 bool TryToConnect(StartupPlatform& platform) {
     try {
-        platform.openConnections();
+        OpenConnections(platform);
         platform.setGallonFactor(GallonFactor);
         platform.showMainWindow();
         return true;

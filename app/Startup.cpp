@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/ConnectRetry.h"
+#include "app/OpenConnections.h"
 #include "import/GallonFactor.h"
 #include "app/ShortDateCheck.h"
 #include "app/WakeUpWait.h"
@@ -19,7 +20,7 @@ StartupOutcome RunStartup(StartupPlatform& platform) {
         if (InstanceGuard(platform, ImageName)) return StartupOutcome::AnotherCopyRunning;
         WaitUntil(platform, WakeUpTime(platform.now()));
         if (!ShortDateCheck(platform)) return StartupOutcome::WrongShortDateFormat;
-        platform.openConnections();
+        OpenConnections(platform);
         platform.setGallonFactor(GallonFactor);
         platform.showMainWindow();
         return StartupOutcome::Finished;

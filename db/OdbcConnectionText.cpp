@@ -2,6 +2,8 @@
 
 #include "db/CaseInsensitive.h"
 
+#include <algorithm>
+
 namespace vantrok::db {
 namespace {
 
@@ -30,6 +32,12 @@ std::string braced(std::string_view value) {
 
 }  // namespace
 
+std::string odbcValue(std::string_view value) {
+    const bool plain = value.find_first_of(";{}") == std::string_view::npos &&
+                       (value.empty() || (value.front() != ' ' && value.front() != '\'' && value.front() != '"'));
+    return plain ? std::string(value) : braced(value);
+}
+
 std::string odbcConnectionText(std::string_view adoText) {
     std::string out;
     std::size_t at = 0;
@@ -48,6 +56,19 @@ std::string odbcConnectionText(std::string_view adoText) {
         std::size_t valueStart = equals + 1;
         while (valueStart < adoText.size() && adoText[valueStart] == ' ') ++valueStart;
         const char quote = valueStart < adoText.size() ? adoText[valueStart] : '\0';
+        if (quote == '{') {
+            // Up to the brace that closes it: "}}" inside stands for one.
+            std::size_t i = valueStart + 1;
+            while (i < adoText.size() && !(adoText[i] == '}' && (i + 1 >= adoText.size() || adoText[i + 1] != '}')))
+                i += adoText[i] == '}' ? 2 : 1;
+            const std::size_t close = std::min(i + 1, adoText.size());
+            out += adoText.substr(valueStart, close - valueStart);
+            at = adoText.find(';', close);
+            if (at == std::string_view::npos) break;
+            out += ';';
+            ++at;
+            continue;
+        }
         if (quote == '\'' || quote == '"') {
             // ADO's quoted value: a doubled quote stands for one.
             std::string value;

@@ -10,10 +10,12 @@ void Bridge::openConnections() {
 }
 
 void Bridge::open(Link link) {
+    const std::optional<db::StationLogin> login = logins_->load();
+    builtinLogin_ = !login;
     if (link == Link::Sales) {
-        salesConnection.open(db::salesConnectionText(db::DbPassword));
+        salesConnection.open(db::salesConnectionText(login));
     } else {
-        controllerConnection.open(db::controllerConnectionText(db::DbPassword));
+        controllerConnection.open(db::controllerConnectionText(login));
     }
     broken(link) = false;
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "db/Connection.h"
+#include "db/StationLogin.h"
 #include "db/StoredProcedure.h"
 #include "import/Clock.h"
 #include "import/DailySale.h"
@@ -27,6 +28,14 @@ public:
     db::Connection salesConnection;
     db::Connection controllerConnection;
     double gallonFactor = 0.0;
+
+    // Where the connections find the station's own login, asked at every
+    // open; without one they log in as the built-in sa. The store outlives the bridge.
+    void useLoginStore(const db::LoginStore& store) noexcept { logins_ = &store; }
+
+    // Whether the last open logged in as the built-in sa; none before an open
+    // got as far as reading the store.
+    std::optional<bool> usesBuiltinLogin() const noexcept { return builtinLogin_; }
 
     // Opens the SalesConnection, then the ControllerConnection. Throws db::DatabaseError.
     void openConnections();
@@ -70,6 +79,9 @@ private:
 
     const Clock& clock_;
     Trace& trace_;
+    static inline const db::NoStoredLogin noStoredLogin_{};
+    const db::LoginStore* logins_ = &noStoredLogin_;
+    std::optional<bool> builtinLogin_;
     std::optional<db::StoredProcedure> saleWriteCommand_;
     SaleObserver saleObserver_;
     bool salesBroken_ = false;

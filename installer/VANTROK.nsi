@@ -533,6 +533,12 @@ Section "Uninstall"
     RMDir "${CHECK_FOLDER}"
   ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The station login vantrok-check stored: in the 64-bit view whatever this
+  ; uninstaller's bitness. An upgrade never comes here, so it keeps the login.
+  SetRegView 64
+  DeleteRegValue HKLM "SOFTWARE\VANTROK" "StationLogin"
+  DeleteRegKey /ifempty HKLM "SOFTWARE\VANTROK"
+  SetRegView lastused
 
   ; Run in place (_?=) the uninstaller cannot delete itself while it runs: a
   ; hidden command outside the deployment tool's job deletes it once it has

@@ -1,12 +1,14 @@
 #include <windows.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "app/Startup.h"
 #include "app/win32/DebugOutputTrace.h"
 #include "app/win32/Win32StartupPlatform.h"
 #include "backup/BackupTick.h"
+#include "db/MachineLoginVault.h"
 #include "import/Bridge.h"
 #include "import/ImportCycle.h"
 #include "import/SystemClock.h"
@@ -39,6 +41,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const SystemClock clock;
     app::DebugOutputTrace trace;
     Bridge bridge(clock, trace);
+    // The station's own login when one is stored on this PC, else sa as ever.
+    const std::unique_ptr<db::LoginVault> logins = db::machineLoginVault();
+    bridge.useLoginStore(*logins);
     ui::MainWindow window(instance, [&bridge] { ImportCycle(bridge); },
                           [&bridge] { BackupTick(bridge); });
     app::Win32StartupPlatform platform(bridge, window);

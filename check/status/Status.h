@@ -69,6 +69,7 @@ struct Status {
     std::vector<std::string> details;     // one a line: each delivery and number behind the problems
     std::int64_t probeMilliseconds = 0;
     bool timedOut = false;  // the probe's time ran out before the station answered
+    std::optional<bool> builtinLogin = {};  // still the built-in sa; none when the stored login could not be read
 };
 
 // When and with what the probe ran.

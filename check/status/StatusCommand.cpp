@@ -80,7 +80,7 @@ Status probeStatus(Bridge& bridge, const ProbeContext& context, const ZoneRules&
 }
 
 int runStatus(int argc, const char* const* argv, const Clock& clock,
-              const std::function<std::optional<bool>()>& running) {
+              const std::function<std::optional<bool>()>& running, const db::LoginStore& logins) {
     const auto options = parseStatusOptions(argc, argv);
     const int unknown = static_cast<int>(StatusLevel::Unknown);
     if (!options) {
@@ -114,7 +114,9 @@ int runStatus(int argc, const char* const* argv, const Clock& clock,
     context.running = running();
     StderrTrace trace;
     Bridge bridge(clock, trace);
-    const Status status = probeStatus(bridge, context, pcZoneRules(), watchdog);
+    bridge.useLoginStore(logins);
+    Status status = probeStatus(bridge, context, pcZoneRules(), watchdog);
+    status.builtinLogin = bridge.usesBuiltinLogin();
     watchdog.disarm();
     return answer(status, *options, started);
 }

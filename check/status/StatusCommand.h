@@ -7,6 +7,7 @@
 #include "check/status/StatusOptions.h"
 #include "check/status/Watchdog.h"
 #include "check/status/ZoneRules.h"
+#include "db/StationLogin.h"
 #include "import/Bridge.h"
 
 namespace vantrok::check {
@@ -23,6 +24,6 @@ Status probeStatus(Bridge& bridge, const ProbeContext& context, const ZoneRules&
 // the time-out. A wrong option is UNKNOWN, with the usage as its line; so are
 // the help and the version, as the monitoring plugins do.
 int runStatus(int argc, const char* const* argv, const Clock& clock,
-              const std::function<std::optional<bool>()>& running);
+              const std::function<std::optional<bool>()>& running, const db::LoginStore& logins);
 
 }  // namespace vantrok::check

@@ -64,6 +64,7 @@ std::string statusJson(const Status& status) {
            ",\"warningSeconds\":" + limitJson(t.warning) + ",\"criticalSeconds\":" + limitJson(t.critical) +
            ",\"warningRange\":" + jsonQuoted(t.warning.text()) + ",\"criticalRange\":" + jsonQuoted(t.critical.text()) +
            ",\"running\":" + (status.running ? (*status.running ? "true" : "false") : "null") +
+           ",\"builtinLogin\":" + (status.builtinLogin ? (*status.builtinLogin ? "true" : "false") : "null") +
            ",\"up\":" + (status.station ? "true" + stationJson(*status.station) : std::string("false")) + "}\n";
 }
 

@@ -72,6 +72,9 @@ std::string statusPrometheus(const Status& status) {
                       "The oldest waiting delivery's age above which the probe is critical.", status.thresholds.critical);
     out += gauge("vantrok_clock_skew_warning_seconds",
                  "The clock skew either way beyond which the probe warns.", *clockSkewRange.end);
+    if (status.builtinLogin)
+        out += gauge("vantrok_builtin_login", "1 while the station logs in with the built-in login (sa), else 0.",
+                     *status.builtinLogin ? 1 : 0);
     out += gauge("vantrok_status", "0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.", static_cast<std::int64_t>(status.level));
     out += gauge("vantrok_probe_timed_out", "1 when the probe ran out of time before the station answered, else 0.",
                  status.timedOut ? 1 : 0);

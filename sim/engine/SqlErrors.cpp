@@ -111,6 +111,16 @@ SimError cannotOpenDatabase(std::string_view database) {
                                    "\" requested by the login. The login failed.");
 }
 
+SimError noDatabaseAccess(std::string_view login, std::string_view database) {
+    return make("42000", 916, "The server principal \"" + std::string(login) + "\" is not able to access the database \"" +
+                                  std::string(database) + "\" under the current security context.");
+}
+
+SimError permissionDenied(std::string_view permission, std::string_view object, std::string_view database) {
+    return make("42000", 229, "The " + std::string(permission) + " permission was denied on the object " +
+                                  quoted(object) + ", database " + quoted(database) + ", schema 'dbo'.");
+}
+
 SimError storage(const sqlite::Error& error) {
     std::string message = error.what();
     constexpr std::string_view missing = "no such table: ";

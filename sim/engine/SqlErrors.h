@@ -38,6 +38,10 @@ SimError noTransactionNamed(std::string_view name);
 SimError serverNotFound();
 SimError loginFailed(std::string_view user);
 SimError cannotOpenDatabase(std::string_view database);
+// A login without a user in a database that a statement reaches into (916).
+SimError noDatabaseAccess(std::string_view login, std::string_view database);
+// A statement that needs a right the login lacks on one object (229).
+SimError permissionDenied(std::string_view permission, std::string_view object, std::string_view database);
 // A failure of the station's own storage, named as SQL Server names the
 // nearest of its own (a missing table is an invalid object).
 SimError storage(const sqlite::Error& error);

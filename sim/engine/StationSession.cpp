@@ -12,6 +12,7 @@
 #include "sim/engine/Schema.h"
 #include "sim/engine/SqlErrors.h"
 #include "sim/engine/StationFiles.h"
+#include "sim/engine/StatementRights.h"
 #include "sim/engine/StatementTemplates.h"
 #include "sim/engine/TextUtil.h"
 
@@ -19,8 +20,20 @@ namespace vantrok::sim {
 
 namespace {
 
-constexpr std::string_view login = "sa";
-constexpr std::string_view loginPassword = "qolvent4719ruk";
+constexpr std::string_view builtinLogin = "sa";
+constexpr std::string_view builtinPassword = "qolvent4719ruk";
+
+// sa as ever, or one of the station's own logins (SQL Server authentication).
+std::optional<LoginRights> logIn(const std::string& stationDir, const ConnectRequest& request) {
+    if (equalsIgnoreCase(request.uid, builtinLogin))
+        return request.password == builtinPassword ? std::optional(LoginRights::sysadmin(std::string(builtinLogin)))
+                                                   : std::nullopt;
+    try {
+        return authenticate(stationDir, request.uid, request.password);
+    } catch (const std::exception& e) {
+        throw SimError{"HY000", 0, std::string("Station storage failed: ") + e.what()};
+    }
+}
 
 bool isLocalServer(std::string_view server) {
     for (std::string_view local : {"(local)", "localhost", ".", "127.0.0.1"})
@@ -68,20 +81,22 @@ std::unique_ptr<Session> Session::connect(const ConnectRequest& request) {
     std::optional<std::string> station = stationFolder(request.stationDir);
     if (!isLocalServer(request.server) || !station) throw errors::serverNotFound();
     if (readFaults(*station).refuseConnections) throw errors::serverNotFound();
-    if (!equalsIgnoreCase(request.uid, login) || request.password != loginPassword)
-        throw errors::loginFailed(request.uid);
+    std::optional<LoginRights> rights = logIn(*station, request);
+    if (!rights) throw errors::loginFailed(request.uid);
     std::optional<std::string> database = stationDatabase(request.database);
-    if (!database || !exists(databaseFile(*station, *database))) throw errors::cannotOpenDatabase(request.database);
+    if (!database || !exists(databaseFile(*station, *database)) || !rights->hasUser(*database))
+        throw errors::cannotOpenDatabase(request.database);
     try {
-        return std::make_unique<StationSession>(*station, *database);
+        return std::make_unique<StationSession>(*station, *database, std::move(*rights));
     } catch (const sqlite::Error& e) {
         throw errors::storage(e);
     }
 }
 
-StationSession::StationSession(std::string stationDir, std::string database)
+StationSession::StationSession(std::string stationDir, std::string database, LoginRights rights)
     : stationDir_(std::move(stationDir)),
       database_(std::move(database)),
+      rights_(std::move(rights)),
       lenient_(isLenientStation(stationDir_)),
       faults_(stationDir_),
       openedAtGeneration_(faults_.current().breakGeneration),
@@ -128,6 +143,7 @@ Outcome StationSession::execute(std::string_view sql, const std::vector<ParamVal
 }
 
 Outcome StationSession::answer(const MatchedStatement& statement, std::chrono::seconds timeout) {
+    requireStatementRights(rights_, statement.kind, database_);
     switch (statement.kind) {
     case StatementKind::DeliveriesCompleted: return Outcome::rows(selections_.run(statement));
     case StatementKind::FuelType: return Outcome::rows(fuelTypes_.run(statement));
@@ -249,6 +265,8 @@ Outcome StationSession::call(const ProcedureCall& procedure, std::string_view sq
     const bool backup = holdsProcedures() && equalsIgnoreCase(procedure.name, backupProcedure);
     if (!dailySale && !backup) throw errors::procedureNotFound(procedure.name);
     if (backup && procedure.markers > 0) throw errors::tooManyArguments(backupProcedure);
+    // The procedures own their tables: EXECUTE is all a caller needs.
+    rights_.require(Permission::Execute, database_, dailySale ? dailySaleProcedure : backupProcedure);
     beginImplicitly();
     Outcome outcome;
     if (dailySale) {
@@ -322,7 +340,9 @@ Outcome StationSession::runBackup(std::string_view sql, const FaultState& faults
 ResultTable StationSession::procedureColumns(std::string_view procedureName) {
     checkLink();
     log_.append(database_, procedureColumnsLogText(procedureName));
-    return procedureColumnsResult(procedureName, database_, holdsProcedures());
+    // A login sees only the procedures it holds a right on.
+    const bool visible = rights_.has(Permission::Execute, database_, dailySaleProcedure);
+    return procedureColumnsResult(procedureName, database_, holdsProcedures() && visible);
 }
 
 }  // namespace vantrok::sim

@@ -10,6 +10,7 @@
 #include "sim/engine/Faults.h"
 #include "sim/engine/FuelTypeQuery.h"
 #include "sim/engine/InvoiceNumberQuery.h"
+#include "sim/engine/Logins.h"
 #include "sim/engine/ProcedureCall.h"
 #include "sim/engine/ReconciliationReads.h"
 #include "sim/engine/SalesTableLock.h"
@@ -24,7 +25,7 @@ namespace vantrok::sim {
 class StationSession final : public Session {
 public:
     // database: the station's own name for it (see stationDatabase).
-    StationSession(std::string stationDir, std::string database);
+    StationSession(std::string stationDir, std::string database, LoginRights rights);
 
     const std::string& database() const override { return database_; }
     bool lenient() const override { return lenient_; }
@@ -55,6 +56,7 @@ private:
 
     std::string stationDir_;
     std::string database_;
+    LoginRights rights_;
     bool lenient_;
     FaultMonitor faults_;
     std::int64_t openedAtGeneration_;

@@ -7,12 +7,14 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 
 #include "sim/engine/Faults.h"
+#include "sim/engine/Logins.h"
 #include "sim/engine/StationFiles.h"
 #include "sim/station/FreeTdsRoad.h"
 #include "sim/station/Station.h"
@@ -41,7 +43,10 @@ constexpr const char* usage =
     "                              backup-seconds N, hold-after-sale, clock YYYY-MM-DDTHH:MM:SS\n"
     "  traffic DIR --every SECONDS [--count N] [--seed S]\n"
     "  hose DIR --pump P --hose H (--fuel CODE | --null-fuel)\n"
-    "  sql DIR DATABASE \"SQLITE STATEMENTS\"\n";
+    "  sql DIR DATABASE \"SQLITE STATEMENTS\"\n"
+    "  login add DIR NAME (--password P | --password-stdin) --grant RIGHTS [--without RIGHTS]\n"
+    "                              RIGHTS: PERMISSION:DATABASE.OBJECT,... or station (what\n"
+    "                              docs/station-login.sql grants)\n";
 
 class UsageError : public std::invalid_argument {
 public:
@@ -257,10 +262,59 @@ int hose(const std::vector<std::string>& args) {
     return 0;
 }
 
+// "station" stands for the rights the station login script grants.
+std::vector<Grant> grantList(const std::string& list) {
+    std::vector<Grant> grants;
+    std::size_t begin = 0;
+    while (begin <= list.size()) {
+        const std::size_t end = std::min(list.find(',', begin), list.size());
+        const std::string item = list.substr(begin, end - begin);
+        if (item == "station") {
+            for (Grant& grant : stationGrants()) grants.push_back(std::move(grant));
+        } else {
+            try {
+                grants.push_back(parseGrant(item));
+            } catch (const std::invalid_argument& e) {
+                throw UsageError(e.what());
+            }
+        }
+        begin = end + 1;
+    }
+    return grants;
+}
+
+// The line given on standard input, without its line break.
+std::string passwordFromInput() {
+    std::string password;
+    std::getline(std::cin, password);
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    return password;
+}
+
+int addLoginCommand(const std::vector<std::string>& args) {
+    if (args.size() < 3 || args[1] != "add") throw UsageError("login takes add DIR NAME ...");
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    requireCount(rest, 3, "add DIR NAME");
+    Options o(rest, 3, {"--password", "--grant", "--without"}, {"--password-stdin"});
+    if (o.has("--password") == o.flag("--password-stdin")) throw UsageError("give --password P or --password-stdin");
+    std::vector<Grant> grants = grantList(o.required("--grant"));
+    if (auto without = o.text("--without"))
+        for (const Grant& dropped : grantList(*without)) std::erase(grants, dropped);
+    requireStation(rest[1]);
+    const std::string password = o.flag("--password-stdin") ? passwordFromInput() : o.required("--password");
+    try {
+        addLogin(rest[1], rest[2], password, grants);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    return 0;
+}
+
 int dispatch(const std::vector<std::string>& args, const std::string& driverPath, std::ostream& out,
              const std::atomic<bool>& stop) {
     const std::string& command = args[0];
     requireCount(args, 2, "a station folder DIR");
+    if (command == "login") return addLoginCommand(args);
     const std::string& dir = args[1];
     if (command == "init") {
         Options o(args, 2, {}, {"--lenient"});

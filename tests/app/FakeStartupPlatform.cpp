@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "db/DatabaseError.h"
+#include "db/StationLogin.h"
 
 namespace vantrok::app::test {
 
@@ -69,6 +70,10 @@ void FakeStartupPlatform::openConnections() {
     if (connectionFailures > 0) {
         --connectionFailures;
         throw db::DatabaseError("opening the connection", {{"08001", 17, "server does not exist"}});
+    }
+    if (unusableLoginFailures > 0) {
+        --unusableLoginFailures;
+        throw db::unreadableStoredLogin("it was changed");
     }
 }
 

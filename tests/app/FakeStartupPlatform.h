@@ -28,6 +28,7 @@ public:
     bool localeCallFails = false;
     int messageAnswer = 1;
     int connectionFailures = 0;  // how many opens fail before one succeeds
+    int unusableLoginFailures = 0;  // then how many fail on the stored login
     int windowFailures = 0;
     Moment clock;
 

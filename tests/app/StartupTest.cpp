@@ -81,6 +81,20 @@ TEST_F(StartupTest, ConnectionFailuresPromptUntilTheServerAccepts) {
     EXPECT_EQ(platform.windowsShown, 1);
 }
 
+// Never sa instead: the stored login's fault is told, then the usual prompt.
+TEST_F(StartupTest, AnUnusableStoredLoginIsToldBeforeEachRetryPrompt) {
+    platform.unusableLoginFailures = 2;
+    EXPECT_EQ(RunStartup(platform), StartupOutcome::Finished);
+    EXPECT_EQ(platform.calls, (Calls{"count VANTROK.exe", "wait", "short date", "connect", "message", "connect",
+                                     "message", "message", "connect", "gallon factor", "window"}));
+    ASSERT_EQ(platform.messages.size(), 3u);
+    EXPECT_EQ(platform.messages[0].text.rfind("The station login stored on this PC cannot be used (it was changed).", 0),
+              0u);
+    EXPECT_EQ(platform.messages[0].style, 0x30u);
+    EXPECT_EQ(platform.messages[1].text, platform.messages[0].text);
+    EXPECT_EQ(platform.messages[2].text, "Fail to connect SQL Server ,Click Yes to Retry");
+}
+
 TEST_F(StartupTest, WindowFailureRepeatsConnectionsGallonFactorAndWindow) {
     platform.windowFailures = 2;
     RunStartup(platform);

@@ -13,7 +13,9 @@
 #include "check/carry/Carry.h"
 #include "check/carry/CarryJournal.h"
 #include "check/report/Reconciliation.h"
+#include "check/station/CivilSeconds.h"
 #include "check/station/StationReadings.h"
+#include "check/status/StatusCommand.h"
 #include "db/ConnectionTexts.h"
 
 namespace vantrok::testing {
@@ -66,6 +68,19 @@ protected:
             journal_.emplace(check::stationJournalFile(db::salesConnectionText(db::DbPassword),
                                                        db::controllerConnectionText(db::DbPassword)));
         return *journal_;
+    }
+
+    // The status probe on a bridge of its own, as the command opens its own.
+    // The server's clock shows the test's time, ahead of this PC's by serverAhead.
+    check::Status probeWith(Bridge& fresh, std::optional<bool> running = std::nullopt,
+                            std::int64_t serverAhead = 0) {
+        const std::int64_t pcWall = check::civilSeconds(clock.now());
+        station.setFault("clock", check::isoText(check::civilMoment(pcWall + serverAhead)).replace(10, 1, "T"));
+        // This PC's Unix time for the test's local time, by its own zone.
+        const check::ZoneRules& zone = check::pcZoneRules();
+        const std::int64_t pcUtc = pcWall - (check::civilSeconds(zone.localAt(pcWall)) - pcWall);
+        check::NotWatched unwatched;
+        return check::probeStatus(fresh, {clock.now(), pcUtc, {}, running}, zone, unwatched);
     }
 
     ScriptedSettle settle;

@@ -11,24 +11,12 @@ namespace {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// The clock fault's form of a moment.
-std::string clockText(const db::DateTime& t) {
-    return check::isoText(t).replace(10, 1, "T");
-}
-
 class Status : public CheckStationTest {
 protected:
-    // A fresh bridge each time, as the command opens its own. The server's
-    // clock shows the test's time, ahead of this PC's by serverAhead.
+    // A fresh bridge each time, as the command opens its own.
     check::Status probe(std::optional<bool> running = std::nullopt, std::int64_t serverAhead = 0) {
-        const std::int64_t pcWall = check::civilSeconds(clock.now());
-        station.setFault("clock", clockText(check::civilMoment(pcWall + serverAhead)));
-        // This PC's Unix time for the test's local time, by its own zone.
-        const check::ZoneRules& zone = check::pcZoneRules();
-        const std::int64_t pcUtc = pcWall - (check::civilSeconds(zone.localAt(pcWall)) - pcWall);
         Bridge fresh{clock, trace};
-        check::NotWatched unwatched;
-        return check::probeStatus(fresh, {clock.now(), pcUtc, {}, running}, zone, unwatched);
+        return probeWith(fresh, running, serverAhead);
     }
 
     std::size_t statementsLogged() const { return station.statementLog().size(); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "db/ConnectionTexts.h"
 
 using vantrok::db::odbcConnectionText;
@@ -24,6 +26,31 @@ TEST(OdbcConnectionText, AdosLoginKeywordsBecomeTheDriversAndTheRestStaysAsWritt
 TEST(OdbcConnectionText, QuotedValuesAreBracedForTheDriver) {
     EXPECT_EQ(odbcConnectionText("uid=sa;password='a;b''c';server=(LOCAL)"), "uid=sa;PWD={a;b'c};server=(LOCAL)");
     EXPECT_EQ(odbcConnectionText("password=\"x}y\""), "PWD={x}}y}");
+}
+
+// Without a stored login the texts are the program's own, to the byte.
+TEST(OdbcConnectionText, TheStationsOwnLoginTravelsEscapedAndNoneLeavesTodaysTexts) {
+    using vantrok::db::StationLogin;
+    EXPECT_EQ(vantrok::db::salesConnectionText(std::optional<StationLogin>()),
+              "driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);database=torvane");
+    EXPECT_EQ(vantrok::db::controllerConnectionText(std::optional<StationLogin>()),
+              "driver=sql server;uid=sa;password=qolvent4719ruk;server=(LOCAL);database=enablerdb");
+    const std::optional<StationLogin> pos = StationLogin{"pos", "a;b{c}}d"};
+    EXPECT_EQ(odbcConnectionText(vantrok::db::salesConnectionText(pos)),
+              "driver=sql server;uid=pos;PWD={a;b{c}}}}d};server=(LOCAL);database=torvane");
+    EXPECT_EQ(odbcConnectionText(vantrok::db::controllerConnectionText(StationLogin{"st;01", "plain"})),
+              "driver=sql server;uid={st;01};PWD=plain;server=(LOCAL);database=enablerdb");
+    // A leading quote or blank would be read as ADO's quoting or dropped.
+    EXPECT_EQ(vantrok::db::odbcValue("'quoted'"), "{'quoted'}");
+    EXPECT_EQ(vantrok::db::odbcValue(" spaced"), "{ spaced}");
+    EXPECT_EQ(vantrok::db::odbcValue("it's=fine"), "it's=fine");
+}
+
+TEST(OdbcConnectionText, BracedValuesPassWhole) {
+    EXPECT_EQ(odbcConnectionText("password={x;y}}z};server=(LOCAL)"), "PWD={x;y}}z};server=(LOCAL)");
+    EXPECT_EQ(odbcConnectionText("uid={}}};password={}"), "uid={}}};PWD={}");
+    // An unclosed brace runs to the end, as the driver reads it.
+    EXPECT_EQ(odbcConnectionText("password={x;y"), "PWD={x;y");
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
+#include "sim/engine/Logins.h"
 #include "sim/station/FreeTdsRoad.h"
 #include "sim/station/StationCommand.h"
 #include "tests/support/TestStation.h"
@@ -63,6 +65,11 @@ TEST_F(StationCommandTest, BadArgumentsAreNamedAndExitWithTwo) {
              {{"register", dir, "--port", "1433"}, "--port goes with --freetds"},
              {{"serve", dir, "--port", "70000"}, "--port takes a port number"},
              {{"exec", dir, "ls"}, "exec takes DIR -- COMMAND"},
+             {{"login", "add", dir, "pos", "--grant", "station"}, "give --password P or --password-stdin"},
+             {{"login", "add", dir, "pos", "--password", "x"}, "--grant is required"},
+             {{"login", "add", dir, "pos", "--password", "x", "--grant", "DELETE:torvane.D17_DailySale"},
+              "no permission DELETE"},
+             {{"login", "add", dir, "sa", "--password", "x", "--grant", "station"}, "sa is the station's own login"},
          }) {
         Result r = run(c.args);
         EXPECT_EQ(r.code, 2) << c.message;
@@ -71,6 +78,28 @@ TEST_F(StationCommandTest, BadArgumentsAreNamedAndExitWithTwo) {
     Result r = delivery({"--pump", "1", "--hose", "1", "--cleared", "2016-11-25 10:00:00", "--uncleared"});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("--cleared or --uncleared"), std::string::npos);
+}
+
+TEST_F(StationCommandTest, AddsALoginWithTheRightsGivenAndThePasswordFromInput) {
+    std::istringstream input("from input\r\n");
+    std::streambuf* keyboard = std::cin.rdbuf(input.rdbuf());
+    Result r = run({"login", "add", station.dir(), "pos", "--password-stdin", "--grant", "station", "--without",
+                    "EXECUTE:torvane.SYNX_TWO_DB_TO_BK1_BK2,SELECT:enablerdb.Hoses"});
+    std::cin.rdbuf(keyboard);
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::optional<LoginRights> rights = authenticate(station.dir(), "pos", "from input");
+    ASSERT_TRUE(rights);
+    EXPECT_TRUE(rights->has(Permission::Execute, "torvane", "INS_UPD_D17_DailySale1"));
+    EXPECT_FALSE(rights->has(Permission::Execute, "torvane", "SYNX_TWO_DB_TO_BK1_BK2"));
+    EXPECT_FALSE(rights->has(Permission::Select, "enablerdb", "Hoses"));
+    EXPECT_TRUE(rights->has(Permission::Select, "enablerdb", "Hose_Delivery"));
+
+    r = run({"login", "add", station.dir(), "audit", "--password", "pw", "--grant", "select:torvane.d10_hose"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    rights = authenticate(station.dir(), "AUDIT", "pw");
+    ASSERT_TRUE(rights);
+    EXPECT_FALSE(rights->hasUser("enablerdb"));
+    EXPECT_TRUE(authenticate(station.dir(), "pos", "from input"));  // the other login stays
 }
 
 TEST_F(StationCommandTest, RequestsTheStationCannotCarryOutExitWithOne) {
@@ -146,7 +175,8 @@ TEST_F(StationCommandTest, PrintsSalesLogAndFaults) {
     EXPECT_EQ(run({"fault", station.dir(), "hold-after-sale", "on"}).code, 0);
     EXPECT_EQ(run({"fault", station.dir()}).out,
               "refuse-connections on\nbreak-connections off\nproc-fails off\nbackup-fails off\nbackup-seconds 12\n"
-              "hold-after-sale on\n");
+              "hold-after-sale on\n"
+              "clock off\n");
 }
 
 TEST_F(StationCommandTest, RegistersTheStationForUnixOdbc) {
