@@ -533,11 +533,11 @@ Section "Uninstall"
     RMDir "${CHECK_FOLDER}"
   ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ; The station login vantrok-check stored: in the 64-bit view whatever this
-  ; uninstaller's bitness. An upgrade never comes here, so it keeps the login.
+  ; VANTROK's own key, with the station login vantrok-check stored there: in
+  ; the 64-bit view whatever this uninstaller's bitness, whole, as nothing
+  ; else writes to it. An upgrade never comes here, so it keeps the login.
   SetRegView 64
-  DeleteRegValue HKLM "SOFTWARE\VANTROK" "StationLogin"
-  DeleteRegKey /ifempty HKLM "SOFTWARE\VANTROK"
+  DeleteRegKey HKLM "SOFTWARE\VANTROK"
   SetRegView lastused
 
   ; Run in place (_?=) the uninstaller cannot delete itself while it runs: a
